@@ -2,7 +2,9 @@
 # Installs what is missing, builds everything and runs every test.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/scripts/install-deps.sh" build test
+lists=()
+for f in "$root"/scripts/packages/*.txt; do lists+=("$(basename "$f" .txt)"); done
+"$root/scripts/install-deps.sh" "${lists[@]}"
 "$root/scripts/build.sh"
 cd "${BUILD_DIR:-$root/build}"
-ctest --output-on-failure -j "$(nproc)" --timeout 600
+ctest --output-on-failure -j "$(nproc)" --timeout 900
