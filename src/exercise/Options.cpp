@@ -1,0 +1,37 @@
+#include "exercise/Options.h"
+
+#include "exercise/TaskGenerator.h"
+
+namespace {
+
+// Every stage runs its tasks for indices 0..3, whatever move count the settings page accepted.
+constexpr std::int32_t generatedMoves = 3;
+
+} // namespace
+
+SettingsBlock Options::factorySettings() {
+    SettingsBlock block;
+    block.stage(1) = {4, 100, 100, 400}; // horizontal
+    block.stage(2) = {4, 100, 100, 200}; // vertical
+    block.stage(3) = {4, 100, 0, 0};     // chained: the step follows from the field height
+    block.stage(4) = {4, 100, 100, 250}; // angled through the centre
+    block.stage(5) = {4, 100, 100, 250}; // full width; its distances are not used
+    block.slowdownFactor = 5;
+    return block;
+}
+
+Options::Options() : defaultSettings(factorySettings()) { applyDefaults(); }
+
+void Options::applyDefaults() { currentSettings = defaultSettings; }
+
+std::vector<MoveTaskSpec> Options::generateTasks() { return generateTasks(systemMilliseconds); }
+
+std::vector<MoveTaskSpec> Options::generateTasks(const MillisecondClock& clock) {
+    for (StageSettings& stage : currentSettings.stages)
+        stage.moves = generatedMoves;
+    tasks.clear();
+    TaskGenerator generator(finalRadius, fieldRect, clock);
+    for (int kind = 1; kind <= SettingsBlock::stageCount; ++kind)
+        generator.appendStage(kind, currentSettings.stage(kind), tasks);
+    return tasks;
+}
