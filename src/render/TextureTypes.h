@@ -1,0 +1,57 @@
+#pragma once
+// The vocabulary of the texture table shared by the device layer, the name registry and the
+// toolkit: handles, pixel formats, one registered texture, the clipping viewport.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "window/WinTypes.h"
+
+namespace render {
+class DeviceTexture; // defined by the rendering back end; opaque everywhere else
+}
+
+// Index into the texture table. The invalid handle is the current handle count.
+using TextureHandle = std::uint32_t;
+
+// Both formats keep 4 bytes per texel in the order B, G, R, A. XRGB ignores the fourth byte
+// (video frames); ARGB blends with it (pictures, text).
+enum class PixelFormat { ARGB, XRGB };
+
+struct TextureEntry {
+    // Null after the device was lost or the texture was evicted, until the next use rebuilds it.
+    render::DeviceTexture* texture = nullptr;
+    PixelFormat format = PixelFormat::ARGB;
+    RECT imageRect{};       // {0, 0, image width, image height}
+    int textureWidth = 0;   // power of two >= image width
+    int textureHeight = 0;  // power of two >= image height
+    std::wstring name;
+    int refCount = 0;
+    // textureHeight rows of textureWidth * 4 bytes: what rebuilds the texture after loss and what
+    // alpha hit tests read.
+    std::vector<std::uint8_t> texelCopy;
+};
+
+// The clip rectangle of every draw, in 800 x 600 screen coordinates. MinZ/MaxZ are carried for
+// callers that set them; they do not affect drawing.
+struct Viewport {
+    int X = 0;
+    int Y = 0;
+    int Width = 0;
+    int Height = 0;
+    float MinZ = 0.0f;
+    float MaxZ = 1.0f;
+    friend bool operator==(const Viewport&, const Viewport&) = default;
+};
+
+namespace render {
+
+// Smallest power of two >= value, starting from 1 (800 -> 1024, 21 -> 32, 1 -> 1).
+constexpr int textureExtent(int value) {
+    int extent = 1;
+    while (extent < value && extent < (1 << 30)) extent <<= 1;
+    return extent;
+}
+
+} // namespace render

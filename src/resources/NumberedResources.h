@@ -1,0 +1,40 @@
+#pragma once
+// Numbered resources (101 to 120 in the program, others possibly in the companion folder): the
+// program's own embedded copy first, then the file named by the number in the folder
+// "Animations/" beside the executable.
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace resources {
+
+// The bytes of one resource: a view of embedded data, or a file's contents held here.
+class ResourceBytes {
+public:
+    static ResourceBytes embedded(std::span<const std::uint8_t> bytes);
+    static ResourceBytes owned(std::vector<std::uint8_t> bytes);
+    std::span<const std::uint8_t> bytes() const;
+
+private:
+    std::span<const std::uint8_t> view_;
+    std::vector<std::uint8_t> storage_;
+    bool owned_ = false;
+};
+
+// The whole of `name` read as a decimal number ("101", "+7", "0101"); nullopt otherwise.
+std::optional<long> parseResourceNumber(const std::wstring& name);
+
+// Resource `number` from the program, then from the companion folder; nullopt when neither has it.
+std::optional<ResourceBytes> loadNumberedResource(long number);
+
+// The folder holding the companion resources: "Animations" beside the running executable.
+std::filesystem::path companionFolder();
+
+// A whole file read into memory; nullopt when it cannot be opened or read.
+std::optional<std::vector<std::uint8_t>> readWholeFile(const std::filesystem::path& path);
+
+} // namespace resources

@@ -1,0 +1,45 @@
+#pragma once
+// Names over the texture table: a texture is registered under a name with one reference, found
+// again by that name, and freed when its last reference is given back. Names that are decimal
+// numbers denote numbered resources; any other unknown name is the path of a picture file.
+
+#include <cstddef>
+#include <map>
+#include <span>
+#include <string>
+
+#include "render/GraphicsDevice.h"
+
+class TextureRegistry : public GraphicsDevice {
+public:
+    TextureRegistry() = default;
+    ~TextureRegistry() override;
+
+    // The registered texture with a reference added; otherwise the numbered resource or picture
+    // file the name denotes, registered with one reference. Invalid handle when nothing loads.
+    TextureHandle getTexture(const std::wstring& name);
+    // The registered texture with a reference added (bytes ignored); otherwise the PNG or JPEG
+    // file image at data, registered with one reference.
+    TextureHandle loadTexture(const std::wstring& name, const void* data, std::size_t size);
+    // The registered texture with a reference added; otherwise a zeroed texture of that image size.
+    TextureHandle createTexture(const std::wstring& name, int width, int height,
+                                PixelFormat format);
+    // No reference added; invalid handle when the name is unknown.
+    TextureHandle findTexture(const std::wstring& name) const;
+    // Invalid handle (and no change) for a freed slot.
+    TextureHandle addRef(TextureHandle handle);
+    void release(TextureHandle handle);
+    void releaseByName(const std::wstring& name);
+
+    // Registers the skin pictures from the embedded assets, one reference each.
+    void registerSkinSet();
+    void releaseSkinSet();
+
+private:
+    // Decodes a PNG/JPEG file image and registers it with one reference.
+    TextureHandle registerPicture(const std::wstring& name, std::span<const std::uint8_t> bytes);
+    TextureHandle registerEntry(std::unique_ptr<TextureEntry> entry);
+    TextureHandle takeReference(TextureHandle handle);
+
+    std::map<std::wstring, TextureHandle> names_;
+};
