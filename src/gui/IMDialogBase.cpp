@@ -1,0 +1,260 @@
+#include "gui/IMDialogBase.h"
+
+#include <algorithm>
+#include <boost/bind/bind.hpp>
+
+#include "gui/IMButtonBase.h"
+#include "gui/IMStaticPictureBase.h"
+#include "resources/IMResourceManager.h"
+
+IMDialogBase<IMEmptyView>::IMDialogBase(IMContainer* parent, std::optional<RECT> rect, int layer)
+    : IMViewControl<IMEmptyView>(parent, layer) {
+    focusable_ = true;
+    setRect(rect ? *rect : RECT{0, 0, SCREEN_WIDTH, SCREEN_HEIGHT});
+}
+
+IMDialogBase<IMEmptyView>::~IMDialogBase() { deletePending(); }
+
+bool IMDialogBase<IMEmptyView>::isCommitted(IMControl* child) const {
+    for (const auto& [layer, vec] : children_) {
+        if (std::find(vec.begin(), vec.end(), child) != vec.end()) return true;
+    }
+    return false;
+}
+
+void IMDialogBase<IMEmptyView>::addChild(IMControl* child, int layer) {
+    if (isLocked() || isCommitted(child)) return;
+    pendingChildren_[layer].push_back(child);
+    using boost::placeholders::_1;
+    child->focusGained.connect(boost::bind(&IMDialogBase::onChildFocus, this, _1));
+    child->focusLost.connect(boost::bind(&IMDialogBase::onChildFocus, this, _1));
+    setChanged(true);
+}
+
+void IMDialogBase<IMEmptyView>::removeChild(IMControl* child) {
+    if (isCommitted(child) &&
+        std::find(pendingDeletes_.begin(), pendingDeletes_.end(), child) == pendingDeletes_.end()) {
+        pendingDeletes_.push_back(child);
+        setChanged(true);
+    }
+    for (auto it = pendingChildren_.begin(); it != pendingChildren_.end(); ++it) {
+        auto& vec = it->second;
+        auto found = std::find(vec.begin(), vec.end(), child);
+        if (found == vec.end()) continue;
+        // Never committed: nothing can refer to it yet, so it goes at once.
+        vec.erase(found);
+        if (vec.empty()) pendingChildren_.erase(it);
+        delete child;
+        return;
+    }
+}
+
+void IMDialogBase<IMEmptyView>::deletePending() {
+    while (!pendingDeletes_.empty()) {
+        IMControl* child = pendingDeletes_.back();
+        for (auto it = children_.begin(); it != children_.end(); ++it) {
+            auto& vec = it->second;
+            auto found = std::find(vec.begin(), vec.end(), child);
+            if (found == vec.end()) continue;
+            if (hoveredChild_ == child) hoveredChild_ = nullptr;
+            if (focusedChild_ == child) focusedChild_ = nullptr;
+            vec.erase(found);
+            if (vec.empty()) children_.erase(it);
+            break;
+        }
+        delete child;
+        pendingDeletes_.pop_back();
+    }
+}
+
+void IMDialogBase<IMEmptyView>::setChanged(bool isNowChanged) {
+    IMViewControl<IMEmptyView>::setChanged(isNowChanged);
+    if (!isNowChanged) {
+        for (const auto& [layer, vec] : children_)
+            for (IMControl* child : vec) child->setChanged(false);
+    }
+}
+
+bool IMDialogBase<IMEmptyView>::isChanged() const {
+    if (changed_) return true;
+    for (const auto& [layer, vec] : children_)
+        for (IMControl* child : vec)
+            if (child->isChanged()) return true;
+    return false;
+}
+
+bool IMDialogBase<IMEmptyView>::hitTest(int x, int y) {
+    if (isHidden()) return false;
+    return ptInRect(getRect(), x, y);
+}
+
+long IMDialogBase<IMEmptyView>::onMouseMove(const IMMouseEvent& e) {
+    mouseMoved(IMMouseEvent(this, e.message, e.wParam, e.x, e.y));
+    const RECT r = getRect();
+    lastMouseX_ = e.x - r.left;
+    lastMouseY_ = e.y - r.top;
+    const IMMouseEvent own(this, e.message, e.wParam, lastMouseX_, lastMouseY_);
+    updateHover(own);
+    if (hoveredChild_) hoveredChild_->onMouseMove(own);
+    return 0;
+}
+
+void IMDialogBase<IMEmptyView>::updateHover(const IMMouseEvent& e) {
+    if (e.source != this && e.source && !e.source->hitTest(e.x, e.y) && e.source != hoveredChild_)
+        return;
+    IMControl* candidate = nullptr;
+    for (auto layer = children_.rbegin(); layer != children_.rend() && !candidate; ++layer) {
+        const auto& vec = layer->second;
+        for (auto child = vec.rbegin(); child != vec.rend(); ++child) {
+            if ((*child)->hitTest(e.x, e.y)) {
+                candidate = *child;
+                break;
+            }
+        }
+    }
+    IMControl* old = hoveredChild_;
+    if (candidate && candidate != old) {
+        hoveredChild_ = candidate;
+        candidate->onMouseEnter(IMMouseEvent(this, IM_MSG_MOUSE_ENTER, e.wParam, e.x, e.y));
+    }
+    if (old && old != candidate) {
+        hoveredChild_ = candidate;
+        old->onMouseLeave(IMMouseEvent(this, WM_MOUSELEAVE, e.wParam, e.x, e.y));
+    }
+}
+
+long IMDialogBase<IMEmptyView>::onMouseButton(const IMMouseEvent& e) {
+    IMViewControl<IMEmptyView>::onMouseButton(e);
+    IMControl* child = hoveredChild_;
+    if (!child) return 0;
+    if (e.message == WM_LBUTTONDOWN && child != focusedChild_ && child->isFocusable()) {
+        if (focusedChild_) focusedChild_->setFocus(false);
+        child->setFocus(true);
+    }
+    const RECT r = getRect();
+    child->onMouseButton(IMMouseEvent(this, e.message, e.wParam, e.x - r.left, e.y - r.top));
+    return 0;
+}
+
+long IMDialogBase<IMEmptyView>::onMouseLeave(const IMMouseEvent& e) {
+    IMViewControl<IMEmptyView>::onMouseLeave(e);
+    if (IMControl* old = hoveredChild_) {
+        hoveredChild_ = nullptr;
+        old->onMouseLeave(e);
+    }
+    return 0;
+}
+
+long IMDialogBase<IMEmptyView>::onKey(const IMKeyboardEvent& e) {
+    IMViewControl<IMEmptyView>::onKey(e);
+    if (focusedChild_) focusedChild_->onKey(e);
+    return 0;
+}
+
+long IMDialogBase<IMEmptyView>::onPaint(const IMEvent& e) {
+    if (!isHidden()) {
+        IMResourceManager* rm = resourceManager();
+        const RECT r = getRect();
+        if (!rm) {
+            for (const auto& [layer, vec] : children_)
+                for (IMControl* child : vec) child->onPaint(e);
+            draw();
+            setChanged(false);
+            painted(IMEvent(this, IM_MSG_PAINT));
+        } else {
+            const auto saved = rm->getViewport();
+            const int ox = rm->originX;
+            const int oy = rm->originY;
+            const RECT clip = intersectRect(
+                RECT{ox + r.left, oy + r.top, ox + r.right, oy + r.bottom},
+                RECT{saved.X, saved.Y, saved.X + saved.Width, saved.Y + saved.Height});
+            if (!isRectEmpty(clip)) {
+                auto viewport = saved;
+                viewport.X = clip.left;
+                viewport.Y = clip.top;
+                viewport.Width = clip.right - clip.left;
+                viewport.Height = clip.bottom - clip.top;
+                viewport.MinZ = 0.0f;
+                viewport.MaxZ = 1.0f;
+                rm->setViewport(viewport);
+                rm->originX = ox + r.left;
+                rm->originY = oy + r.top;
+                for (const auto& [layer, vec] : children_)
+                    for (IMControl* child : vec) child->onPaint(e);
+                rm->originX = ox;
+                rm->originY = oy;
+                rm->setViewport(saved);
+                draw();
+                setChanged(false);
+                painted(IMEvent(this, IM_MSG_PAINT));
+            }
+        }
+    }
+    setChanged(false);
+    return 0;
+}
+
+long IMDialogBase<IMEmptyView>::onUpdate(const IMEvent& e) {
+    deletePending();
+    for (auto& [layer, vec] : pendingChildren_) {
+        auto& target = children_[layer];
+        target.insert(target.end(), vec.begin(), vec.end());
+    }
+    pendingChildren_.clear();
+    tick();
+    updated(IMEvent(this, IM_MSG_CLOSE));
+    for (const auto& [layer, vec] : children_)
+        for (IMControl* child : vec) child->onUpdate(e);
+    return 0;
+}
+
+long IMDialogBase<IMEmptyView>::onClose(const IMEvent& e) {
+    for (const auto& [layer, vec] : children_)
+        for (IMControl* child : vec) child->onClose(e);
+    return detach();
+}
+
+long IMDialogBase<IMEmptyView>::onFocusLost(const IMEvent& e) {
+    IMViewControl<IMEmptyView>::onFocusLost(e);
+    focusedChild_ = nullptr;
+    for (const auto& [layer, vec] : children_)
+        for (IMControl* child : vec) child->onFocusLost(e);
+    return 0;
+}
+
+long IMDialogBase<IMEmptyView>::onChildFocus(const IMEvent& e) {
+    if (e.message == IM_MSG_FOCUS_GAINED && e.source != focusedChild_) {
+        setFocus(true);
+        if (focusedChild_) focusedChild_->setFocus(false);
+        focusedChild_ = e.source;
+    } else if (e.message == IM_MSG_FOCUS_LOST && e.source == focusedChild_) {
+        focusedChild_ = nullptr;
+    }
+    return 1;
+}
+
+IMContainer* IMDialogBase<IMEmptyView>::createDialog(int x, int y, int width, int height,
+                                                     int layer) {
+    return new IMDialogBase<IMEmptyView>(this, RECT{x, y, x + width, y + height}, layer);
+}
+
+IMStaticPictureBase<IMTextureView>* IMDialogBase<IMEmptyView>::createPicture(
+    int x, int y, const std::wstring& name, int layer, std::uint32_t color) {
+    auto* picture = new IMStaticPictureBase<IMTextureView>(this, layer);
+    picture->setTexture(name);
+    picture->setRect(picture->getContentRect());
+    picture->moveTo(x, y);
+    picture->color = color;
+    picture->setChanged(true);
+    return picture;
+}
+
+IMButtonBase<IMStateView>* IMDialogBase<IMEmptyView>::createButton(
+    int x, int y, const std::wstring& normal, const std::wstring& disabled,
+    const std::wstring& hovered, const std::wstring& pressed, int layer) {
+    auto* button = new IMButtonBase<IMStateView>(this, layer);
+    button->setStateTextures(normal, disabled, hovered, pressed);
+    button->setRect(button->getContentRect());
+    button->moveTo(x, y);
+    return button;
+}

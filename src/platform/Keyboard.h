@@ -1,0 +1,10 @@
+#pragma once
+// Asynchronous key state (GetAsyncKeyState), by virtual-key code.
+
+#include "window/WinTypes.h"
+
+namespace platform {
+
+bool isKeyDown(WPARAM virtualKey);
+
+} // namespace platform

@@ -1,0 +1,49 @@
+#include <SDL.h>
+
+#include "platform/Platform.h"
+#include "platform/sdl/SdlWindowAccess.h"
+
+namespace platform {
+
+NativeWindow::NativeWindow(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+
+NativeWindow::~NativeWindow() {
+    if (impl_ && impl_->window) SDL_DestroyWindow(impl_->window);
+}
+
+std::unique_ptr<NativeWindow> NativeWindow::create(const std::wstring& caption, int width,
+                                                   int height, bool windowed, std::string& error) {
+    if (!initVideo(error)) return nullptr;
+    // The exercise runs full screen; the renderer letterboxes the 800 × 600 picture.
+    Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI;
+    if (!windowed) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+    SDL_Window* window = SDL_CreateWindow(toUtf8(caption).c_str(), SDL_WINDOWPOS_CENTERED,
+                                          SDL_WINDOWPOS_CENTERED, width, height, flags);
+    if (!window) {
+        error = SDL_GetError();
+        return nullptr;
+    }
+    auto impl = std::make_unique<Impl>();
+    impl->window = window;
+    impl->windowed = windowed;
+    impl->width = width;
+    impl->height = height;
+    return std::unique_ptr<NativeWindow>(new NativeWindow(std::move(impl)));
+}
+
+void NativeWindow::setIcon(const std::uint32_t* argb, int width, int height) {
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
+        const_cast<std::uint32_t*>(argb), width, height, 32, width * 4, SDL_PIXELFORMAT_ARGB8888);
+    if (!surface) return;
+    SDL_SetWindowIcon(impl_->window, surface);
+    SDL_FreeSurface(surface);
+}
+
+void NativeWindow::show() { SDL_ShowWindow(impl_->window); }
+void NativeWindow::hide() { SDL_HideWindow(impl_->window); }
+
+bool NativeWindow::windowed() const { return impl_->windowed; }
+int NativeWindow::width() const { return impl_->width; }
+int NativeWindow::height() const { return impl_->height; }
+
+} // namespace platform

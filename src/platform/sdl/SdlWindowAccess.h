@@ -1,0 +1,19 @@
+#pragma once
+// Platform-internal: the SDL window behind a NativeWindow.
+
+#include <SDL.h>
+
+#include "platform/NativeWindow.h"
+
+namespace platform {
+
+struct NativeWindow::Impl {
+    SDL_Window* window = nullptr;
+    bool windowed = false;
+    int width = 0;
+    int height = 0;
+};
+
+inline SDL_Window* sdlWindowOf(NativeWindow& w) { return w.impl().window; }
+
+} // namespace platform
