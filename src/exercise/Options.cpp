@@ -20,11 +20,17 @@ SettingsBlock Options::factorySettings() {
     return block;
 }
 
-Options::Options() : defaultSettings(factorySettings()) { applyDefaults(); }
+Options::Options() : defaultSettings(factorySettings()) {
+    applyDefaults();
+}
 
-void Options::applyDefaults() { currentSettings = defaultSettings; }
+void Options::applyDefaults() {
+    currentSettings = defaultSettings;
+}
 
-std::vector<MoveTaskSpec> Options::generateTasks() { return generateTasks(systemMilliseconds); }
+std::vector<MoveTaskSpec> Options::generateTasks() {
+    return generateTasks(systemMilliseconds);
+}
 
 std::vector<MoveTaskSpec> Options::generateTasks(const MillisecondClock& clock) {
     for (StageSettings& stage : currentSettings.stages)

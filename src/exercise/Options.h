@@ -2,13 +2,13 @@
 // The exercise settings: the numbers of each stage in two copies (factory defaults and the values
 // in force), the play-field geometry and the task list generated from them.
 
-#include <array>
-#include <cstdint>
-#include <vector>
-
 #include "exercise/MillisecondClock.h"
 #include "exercise/MoveTaskSpec.h"
 #include "window/WinTypes.h"
+
+#include <array>
+#include <cstdint>
+#include <vector>
 
 class IMEditBar;
 

@@ -11,7 +11,8 @@ namespace {
 // value past the int32 range (or, with nonsense input, to NaN); those are pinned instead of being
 // converted with undefined behaviour.
 std::int32_t truncateToInt(double value) {
-    if (std::isnan(value)) return 0;
+    if (std::isnan(value))
+        return 0;
     if (value >= static_cast<double>(std::numeric_limits<std::int32_t>::max()))
         return std::numeric_limits<std::int32_t>::max();
     if (value <= static_cast<double>(std::numeric_limits<std::int32_t>::min()))
@@ -32,8 +33,7 @@ constexpr double fullWidthRight = 790.0;
 } // namespace
 
 TaskGenerator::TaskGenerator(std::int32_t finalRadius, const RECT& field, MillisecondClock clock)
-    : finalRadius_(finalRadius),
-      fieldHeight_(static_cast<double>(field.bottom) - field.top),
+    : finalRadius_(finalRadius), fieldHeight_(static_cast<double>(field.bottom) - field.top),
       centreX_(field.left + (static_cast<double>(field.right) - field.left) * 0.5),
       centreY_(field.top + fieldHeight_ * 0.5), clock_(std::move(clock)) {}
 
@@ -43,28 +43,39 @@ void TaskGenerator::appendStage(int kind, const StageSettings& stage,
     for (std::int64_t i = 0; i <= stage.moves; ++i) {
         const StageStep step{static_cast<int>(i), stage.moves, stage};
         switch (kind) {
-        case 1: list.push_back(horizontal(step)); break;
-        case 2: list.push_back(vertical(step)); break;
-        case 3: list.push_back(chained(step, list)); break;
+        case 1:
+            list.push_back(horizontal(step));
+            break;
+        case 2:
+            list.push_back(vertical(step));
+            break;
+        case 3:
+            list.push_back(chained(step, list));
+            break;
         case 4:
             random_.seed(clock_());
             list.push_back(angled(step));
             break;
-        case 5: list.push_back(fullWidth(step)); break;
-        default: return;
+        case 5:
+            list.push_back(fullWidth(step));
+            break;
+        default:
+            return;
         }
     }
 }
 
 double TaskGenerator::radiusAt(const StageStep& step) const {
     const double initial = step.stage.initialRadius;
-    if (step.moves <= 0) return initial;
+    if (step.moves <= 0)
+        return initial;
     return initial - step.index * (initial - finalRadius_) / step.moves;
 }
 
 float TaskGenerator::distanceAt(const StageStep& step) const {
     const double start = step.stage.startDistance;
-    if (step.moves <= 0) return static_cast<float>(start);
+    if (step.moves <= 0)
+        return static_cast<float>(start);
     const double end = step.stage.endDistance;
     return static_cast<float>(start + step.index * (end - start) / step.moves);
 }
@@ -74,8 +85,9 @@ MoveTaskSpec TaskGenerator::horizontal(const StageStep& step) const {
     // Even tasks run left to right, odd ones back again.
     const double sign = step.index % 2 == 0 ? 1.0 : -1.0;
     const std::int32_t y = truncateToInt(centreY_);
-    return MoveTaskSpec{1, truncateToInt(centreX_ - sign * half), y,
-                        truncateToInt(centreX_ + sign * half), y, truncateToInt(radiusAt(step))};
+    return MoveTaskSpec{1, truncateToInt(centreX_ - sign * half),
+                        y, truncateToInt(centreX_ + sign * half),
+                        y, truncateToInt(radiusAt(step))};
 }
 
 MoveTaskSpec TaskGenerator::vertical(const StageStep& step) const {
@@ -83,8 +95,12 @@ MoveTaskSpec TaskGenerator::vertical(const StageStep& step) const {
     // Even tasks run top to bottom, odd ones back again.
     const double sign = step.index % 2 == 0 ? 1.0 : -1.0;
     const std::int32_t x = truncateToInt(centreX_);
-    return MoveTaskSpec{2, x, truncateToInt(centreY_ - sign * half), x,
-                        truncateToInt(centreY_ + sign * half), truncateToInt(radiusAt(step))};
+    return MoveTaskSpec{2,
+                        x,
+                        truncateToInt(centreY_ - sign * half),
+                        x,
+                        truncateToInt(centreY_ + sign * half),
+                        truncateToInt(radiusAt(step))};
 }
 
 MoveTaskSpec TaskGenerator::chained(const StageStep& step,
@@ -102,17 +118,21 @@ MoveTaskSpec TaskGenerator::chained(const StageStep& step,
     double targetX = baseX;
     double targetY = baseY;
     switch (step.index % 4) {
-    case 0: targetY += stride; break;
-    case 1: targetX -= stride; break;
-    case 2: targetY -= stride; break;
-    default: targetX += stride; break;
+    case 0:
+        targetY += stride;
+        break;
+    case 1:
+        targetX -= stride;
+        break;
+    case 2:
+        targetY -= stride;
+        break;
+    default:
+        targetX += stride;
+        break;
     }
-    return MoveTaskSpec{3,
-                        baseX,
-                        baseY,
-                        truncateToInt(targetX),
-                        truncateToInt(targetY),
-                        truncateToInt(radius)};
+    return MoveTaskSpec{
+        3, baseX, baseY, truncateToInt(targetX), truncateToInt(targetY), truncateToInt(radius)};
 }
 
 MoveTaskSpec TaskGenerator::angled(const StageStep& step) const {
@@ -120,11 +140,16 @@ MoveTaskSpec TaskGenerator::angled(const StageStep& step) const {
     // Twelve directions around the clock, skipping the four axis directions so that the pair is
     // never horizontal or vertical.
     int hour = step.index % 12;
-    if (hour % 3 == 0) hour += 1;
+    if (hour % 3 == 0)
+        hour += 1;
     const float target = static_cast<float>(hour * std::numbers::pi / 6.0);
     const float start = static_cast<float>(target + std::numbers::pi);
-    const auto singleCos = [](float angle) { return static_cast<float>(std::cos(static_cast<double>(angle))); };
-    const auto singleSin = [](float angle) { return static_cast<float>(std::sin(static_cast<double>(angle))); };
+    const auto singleCos = [](float angle) {
+        return static_cast<float>(std::cos(static_cast<double>(angle)));
+    };
+    const auto singleSin = [](float angle) {
+        return static_cast<float>(std::sin(static_cast<double>(angle)));
+    };
     return MoveTaskSpec{4,
                         truncateSingle(centreX_ + half * singleCos(start)),
                         truncateSingle(centreY_ + half * singleSin(start)),
@@ -140,12 +165,8 @@ MoveTaskSpec TaskGenerator::fullWidth(const StageStep& step) {
     const std::int32_t left = truncateToInt(radius + fullWidthLeft);
     const std::int32_t right = truncateToInt(fullWidthRight - radius);
     const bool leftToRight = step.index % 2 == 0;
-    return MoveTaskSpec{5,
-                        leftToRight ? left : right,
-                        y1,
-                        leftToRight ? right : left,
-                        y2,
-                        truncateToInt(radius)};
+    return MoveTaskSpec{5,  leftToRight ? left : right, y1, leftToRight ? right : left,
+                        y2, truncateToInt(radius)};
 }
 
 std::int32_t TaskGenerator::randomHeight(double radius) {

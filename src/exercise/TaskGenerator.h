@@ -3,23 +3,23 @@
 // distance between the circles grows linearly from the start to the end distance while the target
 // shrinks linearly from the stage's initial radius to the final radius.
 
-#include <cstdint>
-#include <random>
-#include <vector>
-
 #include "exercise/MillisecondClock.h"
 #include "exercise/MoveTaskSpec.h"
 #include "exercise/Options.h"
 #include "window/WinTypes.h"
 
+#include <cstdint>
+#include <random>
+#include <vector>
+
 class TaskGenerator {
 public:
     TaskGenerator(std::int32_t finalRadius, const RECT& field, MillisecondClock clock);
 
-    // Appends the tasks with indices 0..moves (moves + 1 of them) of the given kind (1-5), read from
-    // that stage's settings. Kind 3 chains on the last task of `list`, so stage 3 must be appended
-    // right after the list was last touched by it. Kind 4 reseeds the random source from the clock
-    // before each task; kind 5 draws its heights from it.
+    // Appends the tasks with indices 0..moves (moves + 1 of them) of the given kind (1-5), read
+    // from that stage's settings. Kind 3 chains on the last task of `list`, so stage 3 must be
+    // appended right after the list was last touched by it. Kind 4 reseeds the random source from
+    // the clock before each task; kind 5 draws its heights from it.
     void appendStage(int kind, const StageSettings& stage, std::vector<MoveTaskSpec>& list);
 
 private:

@@ -1,12 +1,14 @@
-#include <gtest/gtest.h>
-
 #include "exercise/Options.h"
+
+#include <gtest/gtest.h>
 
 TEST(Options, StartsWithTheFactoryDefaults) {
     const Options options;
-    const StageSettings expected[] = {
-        {4, 100, 100, 400}, {4, 100, 100, 200}, {4, 100, 0, 0}, {4, 100, 100, 250},
-        {4, 100, 100, 250}};
+    const StageSettings expected[] = {{4, 100, 100, 400},
+                                      {4, 100, 100, 200},
+                                      {4, 100, 0, 0},
+                                      {4, 100, 100, 250},
+                                      {4, 100, 100, 250}};
     for (int stage = 1; stage <= 5; ++stage) {
         const StageSettings& got = options.defaultSettings.stage(stage);
         EXPECT_EQ(got.moves, expected[stage - 1].moves) << "stage " << stage;
@@ -21,12 +23,14 @@ TEST(Options, StartsWithTheFactoryDefaults) {
     EXPECT_EQ(options.finalRadius, 20);
     EXPECT_EQ(options.fieldRect, (RECT{10, 10, 790, 590}));
     EXPECT_TRUE(options.tasks.empty());
-    for (IMEditBar* field : options.fieldEdits) EXPECT_EQ(field, nullptr);
+    for (IMEditBar* field : options.fieldEdits)
+        EXPECT_EQ(field, nullptr);
 }
 
 TEST(Options, ApplyDefaultsRestoresEveryValue) {
     Options options;
-    for (StageSettings& stage : options.currentSettings.stages) stage = {17, 33, 222, 333};
+    for (StageSettings& stage : options.currentSettings.stages)
+        stage = {17, 33, 222, 333};
     options.currentSettings.slowdownFactor = 2;
     options.applyDefaults();
     EXPECT_EQ(options.currentSettings, Options::factorySettings());

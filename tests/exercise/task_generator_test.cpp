@@ -1,14 +1,13 @@
-#include <gtest/gtest.h>
+#include "exercise/Options.h"
+#include "exercise/TaskGenerator.h"
 
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <gtest/gtest.h>
 #include <numbers>
 #include <set>
 #include <vector>
-
-#include "exercise/Options.h"
-#include "exercise/TaskGenerator.h"
 
 namespace {
 
@@ -23,7 +22,9 @@ std::vector<MoveTaskSpec> tasksOfKind(const std::vector<MoveTaskSpec>& list, int
     return found;
 }
 
-double length(const MoveTaskSpec& t) { return std::hypot(t.x2 - t.x1, t.y2 - t.y1); }
+double length(const MoveTaskSpec& t) {
+    return std::hypot(t.x2 - t.x1, t.y2 - t.y1);
+}
 
 std::string describe(const MoveTaskSpec& t) {
     return "kind " + std::to_string(t.kind) + " (" + std::to_string(t.x1) + ", " +
@@ -36,21 +37,19 @@ std::string describe(const MoveTaskSpec& t) {
 // The first sixteen tasks of the factory settings, exactly; the last four are random.
 TEST(TaskGenerator, FactorySettingsGiveTheKnownDeterministicTasks) {
     const std::vector<MoveTaskSpec> expected = {
-        {1, 350, 300, 450, 300, 100}, {1, 500, 300, 300, 300, 73},
-        {1, 250, 300, 550, 300, 46},  {1, 600, 300, 200, 300, 20},
-        {2, 400, 250, 400, 350, 100}, {2, 400, 366, 400, 233, 73},
-        {2, 400, 216, 400, 383, 46},  {2, 400, 400, 400, 200, 20},
-        {3, 400, 300, 400, 540, 100}, {3, 400, 540, 146, 540, 73},
-        {3, 146, 540, 146, 273, 46},  {3, 146, 273, 426, 273, 20},
-        {4, 356, 275, 443, 325, 100}, {4, 335, 262, 464, 337, 73},
-        {4, 350, 213, 450, 386, 46},  {4, 462, 191, 337, 408, 20},
+        {1, 350, 300, 450, 300, 100}, {1, 500, 300, 300, 300, 73},  {1, 250, 300, 550, 300, 46},
+        {1, 600, 300, 200, 300, 20},  {2, 400, 250, 400, 350, 100}, {2, 400, 366, 400, 233, 73},
+        {2, 400, 216, 400, 383, 46},  {2, 400, 400, 400, 200, 20},  {3, 400, 300, 400, 540, 100},
+        {3, 400, 540, 146, 540, 73},  {3, 146, 540, 146, 273, 46},  {3, 146, 273, 426, 273, 20},
+        {4, 356, 275, 443, 325, 100}, {4, 335, 262, 464, 337, 73},  {4, 350, 213, 450, 386, 46},
+        {4, 462, 191, 337, 408, 20},
     };
     Options options;
     const std::vector<MoveTaskSpec> tasks = options.generateTasks(fixedClock(12345));
     ASSERT_EQ(tasks.size(), 20u);
     for (std::size_t i = 0; i < expected.size(); ++i)
-        EXPECT_EQ(tasks[i], expected[i]) << "task " << i << ": got " << describe(tasks[i])
-                                         << ", want " << describe(expected[i]);
+        EXPECT_EQ(tasks[i], expected[i])
+            << "task " << i << ": got " << describe(tasks[i]) << ", want " << describe(expected[i]);
 
     // The random stage: fixed columns and shrinking radius, heights inside the margins.
     const int lefts[] = {110, 716, 56, 770};
@@ -120,14 +119,19 @@ TEST(TaskGenerator, EachKindReadsItsOwnStage) {
 
 TEST(TaskGenerator, RadiusShrinksByTruncationNotRounding) {
     Options options;
-    for (int kind = 1; kind <= 5; ++kind) options.currentSettings.stage(kind).initialRadius = 21;
     options.currentSettings.stage(1).initialRadius = 100;
+    options.currentSettings.stage(2).initialRadius = 21; // 21, 20.67, 20.33, 20
+    options.currentSettings.stage(3).initialRadius = 59; // 59, 46, 33, 20
     const auto tasks = options.generateTasks(fixedClock(3));
-    std::vector<int> radii;
-    for (const auto& t : tasksOfKind(tasks, 1)) radii.push_back(t.radius);
-    EXPECT_EQ(radii, (std::vector<int>{100, 73, 46, 20}));
-    // 21 - 1/3 and 21 - 2/3 both truncate to 20.
-    for (const auto& t : tasksOfKind(tasks, 2)) EXPECT_EQ(t.radius, t == tasks[4] ? 21 : 20);
+    const auto radii = [&](int kind) {
+        std::vector<int> found;
+        for (const auto& t : tasksOfKind(tasks, kind))
+            found.push_back(t.radius);
+        return found;
+    };
+    EXPECT_EQ(radii(1), (std::vector<int>{100, 73, 46, 20}));
+    EXPECT_EQ(radii(2), (std::vector<int>{21, 20, 20, 20}));
+    EXPECT_EQ(radii(3), (std::vector<int>{59, 46, 33, 20}));
 }
 
 TEST(TaskGenerator, EqualStartAndEndDistanceKeepsTheDistance) {
@@ -140,12 +144,14 @@ TEST(TaskGenerator, EqualStartAndEndDistanceKeepsTheDistance) {
         EXPECT_EQ(t.x2 - t.x1, t.x1 < t.x2 ? 250 : -250) << describe(t);
         EXPECT_EQ(std::min(t.x1, t.x2), 275) << describe(t);
     }
-    // 333 / 2 = 166.5: both ends truncate, so the drawn distance is 333 or 332 but the same each time.
+    // 333 / 2 = 166.5: both ends truncate, so the drawn distance is 333 or 332 but the same each
+    // time.
     for (const auto& t : tasksOfKind(tasks, 2)) {
         EXPECT_EQ(std::min(t.y1, t.y2), 133) << describe(t);
         EXPECT_EQ(std::max(t.y1, t.y2), 466) << describe(t);
     }
-    for (const auto& t : tasksOfKind(tasks, 4)) EXPECT_NEAR(length(t), 400, 2.0) << describe(t);
+    for (const auto& t : tasksOfKind(tasks, 4))
+        EXPECT_NEAR(length(t), 400, 2.0) << describe(t);
 }
 
 // Alternating direction within a stage: even tasks left-to-right / top-to-bottom.
@@ -206,8 +212,11 @@ TEST(TaskGenerator, FullWidthHeightsCoverExactlyTheAllowedRange) {
         int low;
         int high;
     };
-    const Case cases[] = {{100, 0, 110, 469}, {100, 3, 30, 549}, {20, 0, 30, 549},
-                          {20, 1, 30, 549},   {20, 2, 30, 549}};
+    const Case cases[] = {{100, 0, 110, 469},
+                          {100, 3, 30, 549},
+                          {20, 0, 30, 549},
+                          {20, 1, 30, 549},
+                          {20, 2, 30, 549}};
     for (const Case& c : cases) {
         std::set<int> seen;
         for (std::uint32_t seed = 0; seed < 3000; ++seed) {
@@ -269,9 +278,14 @@ TEST(TaskGenerator, ExtremeSettingsStaySafe) {
         std::int32_t start;
         std::int32_t end;
     };
-    const Case cases[] = {{0, 0, 0},           {-50, 100, 400},     {280, 100, 400},
-                          {290, 100, 400},     {300, 100, 400},     {1000, 5000, 100},
-                          {INT_MAX, INT_MAX, INT_MIN}, {INT_MIN, INT_MIN, INT_MAX}};
+    const Case cases[] = {{0, 0, 0},
+                          {-50, 100, 400},
+                          {280, 100, 400},
+                          {290, 100, 400},
+                          {300, 100, 400},
+                          {1000, 5000, 100},
+                          {INT_MAX, INT_MAX, INT_MIN},
+                          {INT_MIN, INT_MIN, INT_MAX}};
     for (const Case& c : cases) {
         Options options;
         for (int kind = 1; kind <= 5; ++kind)
