@@ -16,9 +16,9 @@ public:
     }
     RECT getRect() const override { return this->rect_; }
     bool isChanged() const override { return this->changed_; }
-    void setChanged(bool changed) override {
-        this->changed_ = changed;
-        IMControl::setChanged(changed);
+    void setChanged(bool isNowChanged) override {
+        this->changed_ = isNowChanged;
+        IMControl::setChanged(isNowChanged);
     }
     bool hitTest(int x, int y) override {
         if (isHidden()) return false;

@@ -1,0 +1,271 @@
+#pragma once
+// The application object: owner of the window and the report, the dialog sequence with its
+// statistics rows, and the keys that work everywhere (F1 instruction, Esc skip, F12 exit menu).
+
+#include <boost/bind/bind.hpp>
+#include <boost/function.hpp>
+#include <boost/signals2/shared_connection_block.hpp>
+#include <ctime>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/LocalTime.h"
+#include "app/WideText.h"
+#include "gui/IMButtonBase.h"
+#include "gui/IMDialogBase.h"
+#include "gui/IMStaticPictureBase.h"
+#include "platform/Cursor.h"
+#include "report/SpreadsheetReport.h"
+#include "window/IMWindow.h"
+
+namespace imapp_detail {
+// Closes an instruction dialog on a key-down: Esc only, or any key. Bound with the dialog, so the
+// connection goes away with it.
+inline long closeInstructionOnKey(IMContainer* dialog, bool* showing, bool anyKey,
+                                  const IMKeyboardEvent& e) {
+    if (anyKey || e.wParam == VK_ESCAPE) {
+        dialog->close();
+        *showing = false;
+    }
+    return 0;
+}
+} // namespace imapp_detail
+
+template <typename T> class IMApp {
+public:
+    using DialogBuilder = boost::function<long(IMContainer*)>;
+
+    // The one instance, made on the first call; every call adds one to the use count.
+    static T* instance(const std::wstring& title);
+    // Gives back one use; the last one deletes the window, the report and the application.
+    static void releaseInstance();
+    static T* current() { return instance_; }
+    static int useCount() { return useCount_; }
+
+    virtual ~IMApp() { instance_ = nullptr; }
+
+    virtual long returnToStart();
+    virtual void init() {}
+    virtual void showStartScreen() {}
+    virtual void showCompletionScreen() {}
+    virtual void showPraiseScreen(IMControl*) {}
+    virtual long showFinalPraise(int, int) { return 0; }
+    virtual void showInstruction(IMContainer*) {}
+    virtual long onKeyDown(const IMKeyboardEvent& e);
+    virtual long onCreditsKey(const IMKeyboardEvent&) { return 0; }
+
+    void addDialog(const std::wstring& name, const DialogBuilder& builder);
+    void setCurrentDialog(const std::wstring& name);
+    long runNextDialog();
+    long beginExercise();
+    long onHelpKey(const IMKeyboardEvent& e);
+    long showExitMenu();
+    long closeExitMenu();
+    void setInfo(const std::wstring& number, const std::wstring& title,
+                 const std::wstring& description);
+    long setPupilName(const std::wstring& name);
+    // Statistics rows reach the report; without a report they are dropped.
+    void addReportRow(const std::wstring& label, const std::wstring& value,
+                      const std::wstring& type);
+
+    boost::function<void(IMContainer*)> settingsBuilder;
+    IMContainer* exitMenu = nullptr;
+    IMWindow* window = nullptr;
+    std::wstring currentDialogName;
+    std::map<std::wstring, DialogBuilder> dialogs;
+    IMContainer* runningDialog = nullptr;
+    IMConnection helpConnection;
+    std::unique_ptr<report::SpreadsheetReport> report;
+    std::wstring windowTitle;
+    bool instructionShowing = false;
+    int extraInstructionCalls = 0;
+    std::int64_t startTime = 0;
+    std::wstring description;
+    std::wstring title;
+    std::wstring number;
+    std::wstring pupilName;
+
+protected:
+    IMApp() = default;
+
+private:
+    long runNextDialogSlot(const IMEvent&) { return runNextDialog(); }
+    long onKeyDownSlot(const IMKeyboardEvent& e) { return onKeyDown(e); }
+    long onCreditsKeySlot(const IMKeyboardEvent& e) { return onCreditsKey(e); }
+    long onRetryClicked(const IMMouseEvent&) { return returnToStart(); }
+    long onCloseClicked(const IMMouseEvent&) {
+        if (window) window->close();
+        return 0;
+    }
+    long onCancelClicked(const IMMouseEvent&) { return closeExitMenu(); }
+
+    std::optional<boost::signals2::shared_connection_block> helpBlock_;
+
+    static inline T* instance_ = nullptr;
+    static inline int useCount_ = 0;
+};
+
+template <typename T> T* IMApp<T>::instance(const std::wstring& caption) {
+    if (!instance_) {
+        T* app = new T();
+        instance_ = app;
+        app->window =
+            IMWindow::create(RECT{0, 0, SCREEN_WIDTH, SCREEN_HEIGHT}, nullptr, caption, false, nullptr);
+        using boost::placeholders::_1;
+        app->window->keyDown.connect(boost::bind(&IMApp::onHelpKey, app, _1));
+        app->window->keyDown.connect(boost::bind(&IMApp::onKeyDownSlot, app, _1));
+        app->window->keyDown.connect(boost::bind(&IMApp::onCreditsKeySlot, app, _1));
+        app->windowTitle = caption;
+        app->init();
+        std::srand(static_cast<unsigned>(std::time(nullptr)));
+    }
+    ++useCount_;
+    return instance_;
+}
+
+template <typename T> void IMApp<T>::releaseInstance() {
+    if (useCount_ == 0 || --useCount_ > 0) return;
+    T* app = instance_;
+    if (!app) return;
+    delete app->window;
+    app->window = nullptr;
+    app->report.reset();
+    delete app;
+}
+
+template <typename T> void IMApp<T>::addDialog(const std::wstring& name, const DialogBuilder& builder) {
+    if (name.empty()) return;
+    dialogs.emplace(name, builder);
+    if (currentDialogName.empty()) setCurrentDialog(name);
+}
+
+template <typename T> void IMApp<T>::setCurrentDialog(const std::wstring& name) {
+    if (dialogs.count(name) != 0) currentDialogName = name;
+}
+
+template <typename T> void IMApp<T>::addReportRow(const std::wstring& label, const std::wstring& value,
+                                                  const std::wstring& type) {
+    if (report) report->addRow(toU16(label), toU16(value), toU16(type));
+}
+
+template <typename T> long IMApp<T>::runNextDialog() {
+    if (!window || window->isLocked()) return 0;
+    runningDialog = nullptr;
+    platform::showCursor(true);
+    if (!currentDialogName.empty()) {
+        startTime = static_cast<std::int64_t>(currentTime());
+        addReportRow(L"Время начала работы с упражнением",
+                     formatStartTime(static_cast<std::time_t>(startTime)), L"String");
+        extraInstructionCalls = 0;
+        auto it = dialogs.find(currentDialogName);
+        if (it != dialogs.end()) {
+            auto* dialog = new IMContainer(window, std::nullopt, 0);
+            runningDialog = dialog;
+            dialog->setFocus(true);
+            using boost::placeholders::_1;
+            dialog->closed.connect(boost::bind(&IMApp::runNextDialogSlot, this, _1));
+            auto next = std::next(it);
+            currentDialogName = next == dialogs.end() ? std::wstring() : next->first;
+            DialogBuilder builder = it->second;
+            builder(dialog);
+        }
+    } else {
+        addReportRow(L"Количество дополнительных вызовов инструкций",
+                     std::to_wstring(extraInstructionCalls), L"Number");
+        addReportRow(L"Общее время работы с упражнением. с.",
+                     std::to_wstring(static_cast<std::int64_t>(currentTime()) - startTime),
+                     L"Number");
+        if (report) report->addEmptyRow();
+        showCompletionScreen();
+    }
+    return 0;
+}
+
+template <typename T> long IMApp<T>::beginExercise() {
+    instructionShowing = true;
+    auto* dialog = new IMContainer(window, std::nullopt, 0);
+    using boost::placeholders::_1;
+    window->keyDown.connect(boost::bind(&imapp_detail::closeInstructionOnKey, dialog,
+                                        &instructionShowing, false, _1));
+    dialog->closed.connect(boost::bind(&IMApp::runNextDialogSlot, this, _1));
+    showInstruction(dialog);
+    return 0;
+}
+
+template <typename T> long IMApp<T>::onHelpKey(const IMKeyboardEvent& e) {
+    if (helpConnection.connected() && helpBlock_ && helpBlock_->blocking()) helpBlock_->unblock();
+    if (instructionShowing || e.wParam != VK_F1) return 0;
+    ++extraInstructionCalls;
+    auto* dialog = new IMContainer(window, std::nullopt, 0);
+    helpBlock_.reset();
+    helpConnection.disconnect();
+    using boost::placeholders::_1;
+    helpConnection = window->keyDown.connect(boost::bind(&imapp_detail::closeInstructionOnKey,
+                                                         dialog, &instructionShowing, true, _1));
+    // The F1 press being delivered now must not close what it opens.
+    helpBlock_.emplace(helpConnection);
+    instructionShowing = true;
+    showInstruction(dialog);
+    return 0;
+}
+
+template <typename T> long IMApp<T>::onKeyDown(const IMKeyboardEvent& e) {
+    if (e.wParam == VK_F12) showExitMenu();
+    return 0;
+}
+
+template <typename T> long IMApp<T>::showExitMenu() {
+    if (exitMenu) return 0;
+    platform::showCursor(true);
+    const int w = SCREEN_WIDTH;
+    const int h = SCREEN_HEIGHT;
+    exitMenu = new IMContainer(window, RECT{0, 0, w, h}, 1099);
+    auto* veil = exitMenu->createPicture(0, 0, L"EditBarKaretka", 0, 0x4B000096);
+    veil->setRect(RECT{0, 0, w, h});
+    IMContainer* panel = exitMenu->createDialog((w - 136) / 2, (h - 200) / 2, 136, 200, 1);
+    auto* background = panel->createPicture(0, 0, L"DefaultBackGround", 0);
+    background->setRect(RECT{0, -100, 136, 300});
+    using boost::placeholders::_1;
+    panel->createButton(10, 20, L"RetryButton", L"RetryButton", L"RetryButtonNuv", L"RetryButtonKlick", 0)
+        ->clicked.connect(boost::bind(&IMApp::onRetryClicked, this, _1));
+    panel->createButton(10, 80, L"CloseButton", L"CloseButton", L"CloseButtonNuv", L"CloseButtonKlick", 0)
+        ->clicked.connect(boost::bind(&IMApp::onCloseClicked, this, _1));
+    panel->createButton(10, 140, L"CancelButton", L"CancelButton", L"CancelButtonNuv", L"CancelButtonKlick", 0)
+        ->clicked.connect(boost::bind(&IMApp::onCancelClicked, this, _1));
+    const RECT frame[] = {{0, 0, 1, 200}, {0, 0, 136, 1}, {135, 0, 136, 200}, {0, 199, 136, 200}};
+    for (const RECT& edge : frame) panel->createPicture(edge.left, edge.top, L"EditBarKaretka", 0)->setRect(edge);
+    return 0;
+}
+
+template <typename T> long IMApp<T>::closeExitMenu() {
+    if (exitMenu) {
+        exitMenu->hide();
+        exitMenu->close();
+        exitMenu = nullptr;
+    }
+    return 0;
+}
+
+template <typename T> long IMApp<T>::returnToStart() {
+    closeExitMenu();
+    if (!runningDialog) return 1;
+    runningDialog->close();
+    currentDialogName = dialogs.empty() ? std::wstring() : dialogs.begin()->first;
+    runningDialog = nullptr;
+    showStartScreen();
+    return 0;
+}
+
+template <typename T> void IMApp<T>::setInfo(const std::wstring& number_, const std::wstring& title_,
+                                             const std::wstring& description_) {
+    number = number_;
+    title = title_;
+    description = description_;
+}
+
+template <typename T> long IMApp<T>::setPupilName(const std::wstring& name) {
+    pupilName = name;
+    return 0;
+}

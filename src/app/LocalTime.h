@@ -1,0 +1,13 @@
+#pragma once
+// Wall-clock time for the statistics rows, replaceable in tests.
+
+#include <ctime>
+#include <functional>
+#include <string>
+
+// Seconds since 1970-01-01 UTC; a test may install its own source (null restores the system's).
+std::time_t currentTime();
+void setTimeSource(std::function<std::time_t()> source);
+
+// "%d-%B-%Y %H:%M" in local time with the Russian month name, e.g. "07-Декабрь-2026 09:05".
+std::wstring formatStartTime(std::time_t when);
