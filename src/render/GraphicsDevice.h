@@ -63,6 +63,8 @@ public:
     std::uint32_t frameCount = 0;
     // Frames per second since start-up in whole numbers; 0 when no time has passed.
     std::uint32_t frameRate() const;
+    // frames * 1000 / elapsedMs in unsigned 32-bit arithmetic, truncating.
+    static std::uint32_t frameRate(std::uint32_t frames, std::uint32_t elapsedMs);
     // Writes "FPS: N\n" to standard error.
     void reportFrameRate() const;
 

@@ -10,6 +10,9 @@
 
 namespace resources {
 
+// Pictures wider or taller than this are refused before any texel storage is asked for.
+constexpr int maxPictureExtent = 16384;
+
 struct TexelTarget {
     std::uint8_t* texels = nullptr; // row r starts at texels + r * pitch
     int pitch = 0;                  // bytes, at least width * 4

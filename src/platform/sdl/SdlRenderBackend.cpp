@@ -1,0 +1,173 @@
+#include "platform/sdl/SdlRenderBackend.h"
+
+#include <cstring>
+#include <new>
+
+#include "platform/sdl/SdlRenderFactory.h"
+#include "platform/sdl/SdlWindowAccess.h"
+
+namespace platform {
+
+namespace {
+
+SDL_Color vertexColour(std::uint32_t argb) {
+    return SDL_Color{static_cast<Uint8>(argb >> 16), static_cast<Uint8>(argb >> 8),
+                     static_cast<Uint8>(argb), static_cast<Uint8>(argb >> 24)};
+}
+
+bool isOutOfMemory(const char* error) {
+    return error && (std::strstr(error, "ut of memory") || std::strstr(error, "OUT_OF_MEMORY"));
+}
+
+} // namespace
+
+SdlRenderBackend::SdlRenderBackend(SDL_Window* window) : window_(window) {
+    SDL_AddEventWatch(&SdlRenderBackend::watchEvents, this);
+    makeRenderer();
+}
+
+SdlRenderBackend::~SdlRenderBackend() {
+    SDL_DelEventWatch(&SdlRenderBackend::watchEvents, this);
+    if (renderer_) SDL_DestroyRenderer(renderer_);
+}
+
+int SDLCALL SdlRenderBackend::watchEvents(void* self, SDL_Event* event) {
+    // Both resets invalidate device textures on some drivers; the device layer treats them alike.
+    if (event->type == SDL_RENDER_DEVICE_RESET || event->type == SDL_RENDER_TARGETS_RESET)
+        static_cast<SdlRenderBackend*>(self)->lost_.store(true);
+    return 1;
+}
+
+bool SdlRenderBackend::makeRenderer() {
+    renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
+    if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
+    if (!renderer_) return false;
+    // Every coordinate above this layer is an 800 x 600 picture coordinate; SDL scales it
+    // uniformly onto the output and letterboxes the rest.
+    SDL_RenderSetLogicalSize(renderer_, SCREEN_WIDTH, SCREEN_HEIGHT);
+    SDL_SetRenderDrawBlendMode(renderer_, SDL_BLENDMODE_NONE);
+    return true;
+}
+
+render::DeviceTexture* SdlRenderBackend::createTexture(int width, int height, PixelFormat format) {
+    if (!renderer_ || width <= 0 || height <= 0) return nullptr;
+    const std::size_t bytes = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
+    if (memoryCap_ != 0 && memoryUsed_ + bytes > memoryCap_) throw std::bad_alloc();
+    const Uint32 sdlFormat =
+        format == PixelFormat::ARGB ? SDL_PIXELFORMAT_ARGB8888 : SDL_PIXELFORMAT_RGB888;
+    SDL_ClearError();
+    SDL_Texture* sdl =
+        SDL_CreateTexture(renderer_, sdlFormat, SDL_TEXTUREACCESS_STREAMING, width, height);
+    if (!sdl) {
+        if (isOutOfMemory(SDL_GetError())) throw std::bad_alloc();
+        return nullptr;
+    }
+    SDL_SetTextureBlendMode(sdl, SDL_BLENDMODE_BLEND);
+    SDL_SetTextureScaleMode(sdl, SDL_ScaleModeNearest);
+    auto* texture = new render::DeviceTexture{sdl, bytes, SDL_ScaleModeNearest};
+    memoryUsed_ += bytes;
+    return texture;
+}
+
+void SdlRenderBackend::destroyTexture(render::DeviceTexture* texture) {
+    if (!texture) return;
+    memoryUsed_ -= texture->bytes;
+    SDL_DestroyTexture(texture->sdl);
+    delete texture;
+}
+
+bool SdlRenderBackend::lockTexture(render::DeviceTexture* texture, std::uint8_t*& texels,
+                                   int& pitch) {
+    void* pixels = nullptr;
+    if (!texture || SDL_LockTexture(texture->sdl, nullptr, &pixels, &pitch) != 0) return false;
+    texels = static_cast<std::uint8_t*>(pixels);
+    return true;
+}
+
+void SdlRenderBackend::unlockTexture(render::DeviceTexture* texture) {
+    if (texture) SDL_UnlockTexture(texture->sdl);
+}
+
+void SdlRenderBackend::drawQuad(render::DeviceTexture* texture,
+                                const render::QuadVertex (&corners)[4],
+                                render::TextureFilter filter) {
+    if (!renderer_ || !texture) return;
+    const SDL_ScaleMode mode =
+        filter == render::TextureFilter::Linear ? SDL_ScaleModeLinear : SDL_ScaleModeNearest;
+    if (texture->scaleMode != mode) {
+        SDL_SetTextureScaleMode(texture->sdl, mode);
+        texture->scaleMode = mode;
+    }
+    SDL_Vertex vertices[4];
+    for (int i = 0; i < 4; ++i) {
+        vertices[i].position = SDL_FPoint{corners[i].x, corners[i].y};
+        vertices[i].color = vertexColour(corners[i].argb);
+        vertices[i].tex_coord = SDL_FPoint{corners[i].u, corners[i].v};
+    }
+    static const int fan[6] = {0, 1, 2, 0, 2, 3};
+    SDL_RenderGeometry(renderer_, texture->sdl, vertices, 4, fan, 6);
+}
+
+void SdlRenderBackend::setClip(const RECT* clip) {
+    if (!renderer_) return;
+    if (!clip) {
+        SDL_RenderSetClipRect(renderer_, nullptr);
+        return;
+    }
+    const SDL_Rect rect{clip->left, clip->top, clip->right - clip->left, clip->bottom - clip->top};
+    SDL_RenderSetClipRect(renderer_, &rect);
+}
+
+void SdlRenderBackend::clear(std::uint32_t argb) {
+    if (!renderer_) return;
+    const SDL_Color c = vertexColour(argb);
+    SDL_SetRenderDrawColor(renderer_, c.r, c.g, c.b, c.a);
+    SDL_RenderClear(renderer_);
+}
+
+void SdlRenderBackend::present() {
+    if (renderer_) SDL_RenderPresent(renderer_);
+}
+
+bool SdlRenderBackend::recreate() {
+    if (renderer_) SDL_DestroyRenderer(renderer_);
+    renderer_ = nullptr;
+    memoryUsed_ = 0;
+    lost_.store(false);
+    if (makeRenderer()) return true;
+    lost_.store(true);
+    return false;
+}
+
+void SdlRenderBackend::simulateDeviceLoss() {
+    SDL_Event event{};
+    event.type = SDL_RENDER_DEVICE_RESET;
+    // Pushing runs the event watch just as a real reset does; without an event queue, say it
+    // directly.
+    if (SDL_PushEvent(&event) != 1) lost_.store(true);
+}
+
+bool SdlRenderBackend::readPixels(const RECT& area, std::vector<std::uint32_t>& argbOut) {
+    if (!renderer_ || area.right <= area.left || area.bottom <= area.top) return false;
+    float scaleX = 1.0f;
+    float scaleY = 1.0f;
+    SDL_RenderGetScale(renderer_, &scaleX, &scaleY);
+    SDL_Rect viewport{};
+    SDL_RenderGetViewport(renderer_, &viewport);
+    // Reading back is for checking what was drawn; it needs the picture unscaled.
+    if (scaleX != 1.0f || scaleY != 1.0f || viewport.x != 0 || viewport.y != 0) return false;
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
+    argbOut.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
+    const SDL_Rect rect{area.left, area.top, width, height};
+    return SDL_RenderReadPixels(renderer_, &rect, SDL_PIXELFORMAT_ARGB8888, argbOut.data(),
+                                width * 4) == 0;
+}
+
+std::unique_ptr<render::RenderBackend> createSdlRenderBackend(NativeWindow& window) {
+    auto backend = std::make_unique<SdlRenderBackend>(sdlWindowOf(window));
+    if (!backend->valid()) return nullptr;
+    return backend;
+}
+
+} // namespace platform

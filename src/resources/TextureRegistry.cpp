@@ -1,0 +1,141 @@
+#include "resources/TextureRegistry.h"
+
+#include <cstdio>
+#include <new>
+
+#include "platform/Platform.h"
+#include "resources/EmbeddedAssets.h"
+#include "resources/ImageDecoder.h"
+#include "resources/NumberedResources.h"
+#include "resources/SkinSet.h"
+
+TextureRegistry::~TextureRegistry() { names_.clear(); }
+
+TextureHandle TextureRegistry::findTexture(const std::wstring& name) const {
+    const auto found = names_.find(name);
+    return found == names_.end() ? invalidHandle() : found->second;
+}
+
+TextureHandle TextureRegistry::takeReference(TextureHandle handle) {
+    if (TextureEntry* e = mutableEntry(handle)) ++e->refCount;
+    return handle;
+}
+
+TextureHandle TextureRegistry::addRef(TextureHandle handle) {
+    if (!isLive(handle)) return invalidHandle();
+    return takeReference(handle);
+}
+
+void TextureRegistry::release(TextureHandle handle) {
+    TextureEntry* e = mutableEntry(handle);
+    if (!e || --e->refCount > 0) return;
+    names_.erase(e->name);
+    freeHandle(handle);
+}
+
+void TextureRegistry::releaseByName(const std::wstring& name) { release(findTexture(name)); }
+
+TextureHandle TextureRegistry::getTexture(const std::wstring& name) {
+    const TextureHandle known = findTexture(name);
+    if (known != invalidHandle()) return takeReference(known);
+    if (const std::optional<long> number = resources::parseResourceNumber(name)) {
+        const std::optional<resources::ResourceBytes> resource =
+            resources::loadNumberedResource(*number);
+        if (!resource) return invalidHandle();
+        return registerPicture(name, resource->bytes());
+    }
+    if (name.empty()) return invalidHandle();
+    const std::optional<std::vector<std::uint8_t>> file =
+        resources::readWholeFile(std::filesystem::path(platform::toUtf8(name)));
+    if (!file) return invalidHandle();
+    return registerPicture(name, *file);
+}
+
+TextureHandle TextureRegistry::loadTexture(const std::wstring& name, const void* data,
+                                           std::size_t size) {
+    const TextureHandle known = findTexture(name);
+    if (known != invalidHandle()) return takeReference(known);
+    if (!data) return invalidHandle();
+    return registerPicture(name, {static_cast<const std::uint8_t*>(data), size});
+}
+
+TextureHandle TextureRegistry::createTexture(const std::wstring& name, int width, int height,
+                                             PixelFormat format) {
+    const TextureHandle known = findTexture(name);
+    if (known != invalidHandle()) return takeReference(known);
+    if (width <= 0 || height <= 0 || width > resources::maxPictureExtent ||
+        height > resources::maxPictureExtent)
+        return invalidHandle();
+    auto e = std::make_unique<TextureEntry>();
+    e->name = name;
+    e->format = format;
+    e->imageRect = RECT{0, 0, width, height};
+    e->textureWidth = render::textureExtent(width);
+    e->textureHeight = render::textureExtent(height);
+    e->texture = createDeviceTexture(e->textureWidth, e->textureHeight, format, name);
+    if (!e->texture && !isDeviceLost()) return invalidHandle();
+    try {
+        e->texelCopy.assign(static_cast<std::size_t>(e->textureWidth) * e->textureHeight * 4, 0);
+    } catch (const std::bad_alloc&) {
+        releaseDeviceTexture(*e);
+        return invalidHandle();
+    }
+    if (e->texture) uploadTexels(*e, e->textureHeight);
+    return registerEntry(std::move(e));
+}
+
+TextureHandle TextureRegistry::registerPicture(const std::wstring& name,
+                                               std::span<const std::uint8_t> bytes) {
+    auto e = std::make_unique<TextureEntry>();
+    e->name = name;
+    e->format = PixelFormat::ARGB;
+    // The decoder writes its rows straight into the texel copy; the device texture is filled
+    // from it afterwards.
+    const resources::TexelAllocator allocate =
+        [&](int width, int height) -> std::optional<resources::TexelTarget> {
+        if (width <= 0 || height <= 0) return std::nullopt;
+        e->textureWidth = render::textureExtent(width);
+        e->textureHeight = render::textureExtent(height);
+        e->texture = createDeviceTexture(e->textureWidth, e->textureHeight, e->format, name);
+        if (!e->texture && !isDeviceLost()) return std::nullopt;
+        try {
+            e->texelCopy.assign(
+                static_cast<std::size_t>(e->textureWidth) * e->textureHeight * 4, 0);
+        } catch (const std::bad_alloc&) {
+            releaseDeviceTexture(*e);
+            return std::nullopt;
+        }
+        return resources::TexelTarget{e->texelCopy.data(), e->textureWidth * 4};
+    };
+    resources::DecodedPicture picture;
+    if (!resources::decodePicture(bytes, allocate, picture)) {
+        releaseDeviceTexture(*e);
+        return invalidHandle();
+    }
+    e->imageRect = RECT{0, 0, picture.width, picture.height};
+    if (e->texture && !uploadTexels(*e, picture.height)) releaseDeviceTexture(*e);
+    return registerEntry(std::move(e));
+}
+
+TextureHandle TextureRegistry::registerEntry(std::unique_ptr<TextureEntry> e) {
+    e->refCount = 1;
+    const std::wstring name = e->name;
+    const TextureHandle handle = allocateHandle(std::move(e));
+    names_[name] = handle;
+    return handle;
+}
+
+void TextureRegistry::registerSkinSet() {
+    for (const wchar_t* name : resources::skinPictureNames) {
+        const resources::EmbeddedAsset* asset = resources::findEmbeddedAsset(std::wstring(name));
+        if (!asset) {
+            platform::debugOutput(L"missing embedded picture " + std::wstring(name) + L"\n");
+            continue;
+        }
+        loadTexture(name, asset->bytes.data(), asset->bytes.size());
+    }
+}
+
+void TextureRegistry::releaseSkinSet() {
+    for (const wchar_t* name : resources::skinPictureNames) releaseByName(name);
+}
