@@ -1,0 +1,217 @@
+// The window: timers on the test clock, the loop's order, the window procedure, rendering only
+// when the tree changed, pausing, and the quit path.
+
+#include <gtest/gtest.h>
+
+#include <boost/bind/bind.hpp>
+
+#include "platform/MessageQueue.h"
+#include "resources/IMResourceManager.h"
+#include "support/WindowFixture.h"
+
+namespace {
+
+using Window = WindowFixture;
+
+TEST_F(Window, TimerIdsCountUpFromOneAndAreNeverReused) {
+    const int a = window->createTimer(100);
+    const int b = window->createTimer(100);
+    EXPECT_EQ(a, 1);
+    EXPECT_EQ(b, 2);
+    window->killTimer(a);
+    EXPECT_EQ(window->createTimer(5), 3);
+    EXPECT_FALSE(window->connectTimer(a, [](const IMEvent&) { return 0L; }).connected());
+    EXPECT_FALSE(window->connectTimer(0, [](const IMEvent&) { return 0L; }).connected());
+    window->killTimer(0);
+    window->killTimer(99);
+}
+
+TEST_F(Window, TimerFiresAfterItsIntervalAndThenEveryIntervalUntilKilled) {
+    const int id = window->createTimer(100);
+    int fired = 0;
+    window->connectTimer(id, [&](const IMEvent& e) {
+        EXPECT_EQ(e.message, 0u);
+        EXPECT_EQ(e.source, window);
+        return long(++fired);
+    });
+    clock.advanceMs(99);
+    window->fireDueTimers();
+    EXPECT_EQ(fired, 0);
+    clock.advanceMs(1);
+    window->fireDueTimers();
+    EXPECT_EQ(fired, 1);
+    window->fireDueTimers();
+    EXPECT_EQ(fired, 1) << "counted again from the firing";
+    clock.advanceMs(100);
+    window->fireDueTimers();
+    EXPECT_EQ(fired, 2);
+    window->killTimer(id);
+    clock.advanceMs(1000);
+    window->fireDueTimers();
+    EXPECT_EQ(fired, 2);
+}
+
+TEST_F(Window, CallbacksMayKillTheirOwnTimerAndCreateNewOnesDuringThePass) {
+    std::vector<int> order;
+    const int first = window->createTimer(10);
+    const int second = window->createTimer(10);
+    int chained = 0;
+    window->connectTimer(first, [&](const IMEvent&) {
+        window->killTimer(first);
+        order.push_back(first);
+        chained = window->createTimer(0);
+        window->connectTimer(chained, [&](const IMEvent&) {
+            window->killTimer(chained);
+            order.push_back(100);
+            return 0L;
+        });
+        return 0L;
+    });
+    window->connectTimer(second, [&](const IMEvent&) {
+        window->killTimer(second);
+        order.push_back(second);
+        return 0L;
+    });
+    clock.advanceMs(10);
+    window->fireDueTimers();
+    // The timer made during the pass has interval 0 and so fires in the same pass, after the others.
+    EXPECT_EQ(order, (std::vector<int>{first, second, 100}));
+    EXPECT_FALSE(window->hasTimer(first));
+    EXPECT_FALSE(window->hasTimer(second));
+    EXPECT_FALSE(window->hasTimer(chained));
+}
+
+TEST_F(Window, IdleWaitLastsUntilTheNextTimerOrOneMillisecondWhileAnimating) {
+    EXPECT_GT(window->idleWaitMs(), 100) << "nothing to do: a long wait that input cuts short";
+    window->createTimer(60);
+    clock.advanceMs(20);
+    const int wait = window->idleWaitMs();
+    EXPECT_GE(wait, 40);
+    EXPECT_LE(wait, 41);
+    int token = 0;
+    window->requestFrameTicks(&token, true);
+    EXPECT_EQ(window->idleWaitMs(), 1);
+    window->requestFrameTicks(&token, false);
+    clock.advanceMs(100);
+    EXPECT_EQ(window->idleWaitMs(), 0) << "an overdue timer means no wait";
+}
+
+TEST_F(Window, RendersOnlyWhenTheTreeChanged) {
+    IMResourceManager* rm = resourceManager();
+    ASSERT_NE(rm, nullptr);
+    update();
+    window->render();
+    const auto frames = rm->frameCount;
+    EXPECT_FALSE(window->isChanged());
+    window->render();
+    EXPECT_EQ(rm->frameCount, frames + 1) << "an unchanged pass still counts";
+    auto* picture = window->createPicture(10, 10, L"ExitButton", 0);
+    update();
+    EXPECT_TRUE(window->isChanged());
+    window->render();
+    EXPECT_FALSE(window->isChanged()) << "painting clears the whole tree";
+    std::vector<std::uint32_t> pixels;
+    ASSERT_TRUE(rm->readPixels(RECT{10, 10, 31, 31}, pixels));
+    EXPECT_NE(pixels[10 * 21 + 10] & 0x00FFFFFF, 0u) << "the picture reached the screen";
+    (void)picture;
+}
+
+TEST_F(Window, MinimisedOrHiddenWindowRendersNothingAndResumesOnRestore) {
+    IMResourceManager* rm = resourceManager();
+    update();
+    window->render();
+    platform::NativeMessage minimise{WM_SIZE, SIZE_MINIMIZED, 0, 0, 0};
+    window->handleMessage(minimise);
+    EXPECT_TRUE(window->isPaused());
+    const auto frames = rm->frameCount;
+    window->setChanged(true);
+    window->render();
+    EXPECT_EQ(rm->frameCount, frames) << "no frame, no count";
+    window->handleMessage(platform::NativeMessage{WM_SIZE, SIZE_RESTORED, 0, 0, 0});
+    window->handleMessage(platform::NativeMessage{WM_PAINT, 0, 0, 0, 0});
+    EXPECT_FALSE(window->isPaused());
+    EXPECT_TRUE(window->isChanged()) << "WM_PAINT marks the tree for a redraw";
+    window->handleMessage(platform::NativeMessage{WM_SHOWWINDOW, 0, 0, 0, 0});
+    EXPECT_TRUE(window->isPaused());
+    window->handleMessage(platform::NativeMessage{WM_SHOWWINDOW, 1, 0, 0, 0});
+    EXPECT_FALSE(window->isPaused());
+}
+
+TEST_F(Window, CharReachesKeyMessageButNotKeyDown) {
+    int downs = 0;
+    int messages = 0;
+    window->keyDown.connect([&](const IMKeyboardEvent&) { return long(++downs); });
+    window->keyMessage.connect([&](const IMKeyboardEvent&) { return long(++messages); });
+    window->handleMessage(platform::NativeMessage{WM_CHAR, L'я', 1, 0, 0});
+    window->handleMessage(platform::NativeMessage{WM_SYSKEYDOWN, 'X', 1, 0, 0});
+    EXPECT_EQ(downs, 1);
+    EXPECT_EQ(messages, 2);
+}
+
+TEST_F(Window, RightAndMiddleDoubleClicksProduceNoButtonEvent) {
+    std::vector<std::uint32_t> seen;
+    window->mouseButton.connect([&](const IMMouseEvent& e) {
+        seen.push_back(e.message);
+        return 0L;
+    });
+    for (std::uint32_t m : {WM_RBUTTONDBLCLK, WM_MBUTTONDBLCLK, WM_LBUTTONDBLCLK})
+        window->handleMessage(platform::NativeMessage{m, MK_LBUTTON, 0, 5, 5});
+    EXPECT_EQ(seen, (std::vector<std::uint32_t>{WM_LBUTTONDBLCLK}));
+}
+
+TEST_F(Window, DroppedMouseMovesWhileTheDeviceIsLostAndRedrawAfterRestore) {
+    IMResourceManager* rm = resourceManager();
+    int moves = 0;
+    window->mouseMoved.connect([&](const IMMouseEvent&) { return long(++moves); });
+    rm->simulateDeviceLoss();
+    window->handleMessage(platform::NativeMessage{WM_MOUSEMOVE, 0, 0, 5, 5});
+    EXPECT_EQ(moves, 0);
+    window->handleMessage(platform::NativeMessage{WM_LBUTTONDOWN, MK_LBUTTON, 0, 5, 5});
+    window->handleMessage(platform::NativeMessage{WM_PAINT, 0, 0, 0, 0});
+    EXPECT_FALSE(rm->isDeviceLost());
+    EXPECT_TRUE(window->isChanged());
+    window->handleMessage(platform::NativeMessage{WM_MOUSEMOVE, 0, 0, 5, 5});
+    EXPECT_EQ(moves, 1);
+}
+
+TEST_F(Window, CloseClosesTheTreeAndEndsTheLoop) {
+    auto* dialog = window->createDialog(0, 0, 100, 100, 0);
+    int closed = 0;
+    dialog->closed.connect([&](const IMEvent&) { return long(++closed); });
+    update();
+    platform::discardMessages();
+    window->handleMessage(platform::NativeMessage{WM_CLOSE, 0, 0, 0, 0});
+    EXPECT_EQ(closed, 0) << "children get onClose, their closed signal is the caller's";
+    EXPECT_FALSE(window->pumpOnce()) << "the quit message ends the loop";
+    EXPECT_TRUE(window->hasPendingDeletes() || window->children().empty());
+}
+
+TEST_F(Window, LoopDrainsInputBeforeUpdatingAndFiresTimersAfterRendering) {
+    std::vector<std::string> order;
+    const std::uint32_t msg = platform::registerMessage(L"WM_IM_ORDER_TEST");
+    window->setRegisteredMessageHandler([&](std::uint32_t m, WPARAM, LPARAM) {
+        if (m == msg) order.push_back("message");
+    });
+    window->updated.connect([&](const IMEvent&) {
+        order.push_back("update");
+        return 0L;
+    });
+    window->painted.connect([&](const IMEvent&) {
+        order.push_back("paint");
+        return 0L;
+    });
+    const int id = window->createTimer(0);
+    window->connectTimer(id, [&](const IMEvent&) {
+        window->killTimer(id);
+        order.push_back("timer");
+        return 0L;
+    });
+    platform::discardMessages();
+    platform::postMessage(msg, 0, 0);
+    platform::postMessage(msg, 0, 0);
+    window->setChanged(true);
+    EXPECT_TRUE(window->pumpOnce());
+    EXPECT_EQ(order, (std::vector<std::string>{"message", "message", "update", "paint", "timer"}));
+}
+
+} // namespace
