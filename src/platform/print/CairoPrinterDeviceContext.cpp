@@ -36,6 +36,24 @@ struct Destination {
     Paper paper;
 };
 
+Paper paperOf(cups_dest_t* dest, cups_dinfo_t* info, const Paper& fallback) {
+    // The queue's own default paper: cupsGetDestMediaDefault alone answers US Letter for any
+    // queue without a "media" option, whatever its driver says.
+    const char* media = cupsGetOption(CUPS_MEDIA, dest->num_options, dest->options);
+    if (!media) {
+        if (ipp_attribute_t* attr = cupsFindDestDefault(CUPS_HTTP_DEFAULT, dest, info, CUPS_MEDIA))
+            media = ippGetString(attr, 0, nullptr);
+    }
+    cups_size_t size{};
+    const bool known =
+        (media && cupsGetDestMediaByName(CUPS_HTTP_DEFAULT, dest, info, media, 0, &size)) ||
+        cupsGetDestMediaDefault(CUPS_HTTP_DEFAULT, dest, info, 0, &size);
+    if (!known || size.width <= 0 || size.length <= 0) return fallback;
+    return {hundredthsMmToPoints(size.width), hundredthsMmToPoints(size.length),
+            hundredthsMmToPoints(size.left),  hundredthsMmToPoints(size.top),
+            hundredthsMmToPoints(size.right), hundredthsMmToPoints(size.bottom)};
+}
+
 Destination lookUp(const std::string& name) {
     Destination result;
     cups_dest_t* dests = nullptr;
@@ -46,13 +64,7 @@ Destination lookUp(const std::string& name) {
             cupsGetOption("printer-is-accepting-jobs", dest->num_options, dest->options);
         result.acceptingJobs = !accepting || std::string_view(accepting) != "false";
         if (cups_dinfo_t* info = cupsCopyDestInfo(CUPS_HTTP_DEFAULT, dest)) {
-            cups_size_t size{};
-            if (cupsGetDestMediaDefault(CUPS_HTTP_DEFAULT, dest, info, 0, &size) &&
-                size.width > 0 && size.length > 0) {
-                result.paper = {hundredthsMmToPoints(size.width), hundredthsMmToPoints(size.length),
-                                hundredthsMmToPoints(size.left),  hundredthsMmToPoints(size.top),
-                                hundredthsMmToPoints(size.right), hundredthsMmToPoints(size.bottom)};
-            }
+            result.paper = paperOf(dest, info, result.paper);
             cupsFreeDestInfo(info);
         }
     }
