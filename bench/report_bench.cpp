@@ -1,0 +1,100 @@
+// A report workbook of 10,000 rows: opening it, adding a run's three rows and saving it again,
+// against xmllint merely parsing the same file, measured in the same run.
+
+#include "report/ReportText.h"
+#include "report/SpreadsheetReport.h"
+
+#include <benchmark/benchmark.h>
+#include <filesystem>
+#include <fstream>
+#include <spawn.h>
+#include <sys/wait.h>
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kRows = 10000;
+
+// A folder holding the 10,000-row workbook, made once per process.
+class BigWorkbook {
+public:
+    static const BigWorkbook& instance() {
+        static const BigWorkbook workbook;
+        return workbook;
+    }
+    const fs::path& file() const { return file_; }
+    const std::string& bytes() const { return bytes_; }
+
+private:
+    BigWorkbook() {
+        std::string pattern = (fs::temp_directory_path() / "report-bench-XXXXXX").string();
+        if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+        dir_ = pattern;
+        file_ = dir_ / "Отчёт.xls";
+        report::SpreadsheetReport report(report::fromUtf8(file_.string()), u"Ученик");
+        for (int i = 0; i < kRows; ++i) {
+            const std::u16string number = report::fromUtf8(std::to_string(i));
+            report.addRow(u"Время начала работы, попытка " + number, number, u"Number");
+        }
+        if (!report.save().ok) throw std::runtime_error("could not write the workbook");
+        std::ifstream in(file_, std::ios::binary);
+        bytes_.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    ~BigWorkbook() {
+        std::error_code ec;
+        fs::remove_all(dir_, ec);
+    }
+
+    fs::path dir_;
+    fs::path file_;
+    std::string bytes_;
+};
+
+void restore(const BigWorkbook& workbook) {
+    std::ofstream out(workbook.file(), std::ios::binary | std::ios::trunc);
+    out << workbook.bytes();
+}
+
+void BM_OpenAddThreeRowsSave(benchmark::State& state) {
+    const BigWorkbook& workbook = BigWorkbook::instance();
+    for (auto _ : state) {
+        state.PauseTiming();
+        restore(workbook);
+        state.ResumeTiming();
+        report::SpreadsheetReport report(report::fromUtf8(workbook.file().string()), u"Ученик");
+        report.addRow(u"Время начала работы", u"10:15:00", u"String");
+        report.addRow(u"Количество повторов инструкции", u"2", u"Number");
+        report.addRow(u"Время работы", u"00:04:12", u"String");
+        if (!report.save().ok) state.SkipWithError("save failed");
+    }
+    state.counters["bytes"] = static_cast<double>(workbook.bytes().size());
+}
+BENCHMARK(BM_OpenAddThreeRowsSave)->Unit(benchmark::kMillisecond)->Repetitions(7)->ReportAggregatesOnly(true);
+
+void BM_XmllintParse(benchmark::State& state) {
+    const BigWorkbook& workbook = BigWorkbook::instance();
+    const char* xmllint = "/usr/bin/xmllint";
+    if (!fs::exists(xmllint)) {
+        state.SkipWithError("xmllint is not installed (package libxml2-utils)");
+        return;
+    }
+    restore(workbook);
+    const std::string file = workbook.file().string();
+    for (auto _ : state) {
+        const char* argv[] = {xmllint, "--noout", file.c_str(), nullptr};
+        pid_t pid = 0;
+        if (::posix_spawn(&pid, xmllint, nullptr, nullptr, const_cast<char**>(argv), environ) != 0) {
+            state.SkipWithError("xmllint did not start");
+            return;
+        }
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) state.SkipWithError("xmllint failed");
+    }
+}
+BENCHMARK(BM_XmllintParse)->Unit(benchmark::kMillisecond)->Repetitions(7)->ReportAggregatesOnly(true);
+
+} // namespace

@@ -1,0 +1,65 @@
+#pragma once
+// One round of what the program does with a report file found on disk: open it, add a row,
+// save it. Shared by the fuzz target and the regression tests of its findings.
+
+#include "report/SpreadsheetReport.h"
+#include "report/ReportText.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <string_view>
+
+namespace report_test {
+
+// Returns what went wrong (empty when all is well): a lost original, a failed save, or a saved
+// file that the next run could not read.
+inline std::string openAddRowAndSave(std::string_view bytes) {
+    namespace fs = std::filesystem;
+    std::string pattern = (fs::temp_directory_path() / "report-round-XXXXXX").string();
+    if (!::mkdtemp(pattern.data())) return "mkdtemp failed";
+    const fs::path dir = pattern;
+    const fs::path file = dir / "r.xls";
+    auto read = [](const fs::path& p) {
+        std::ifstream in(p, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    };
+    {
+        std::ofstream out(file, std::ios::binary);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    }
+
+    std::string problem;
+    {
+        using Kind = report::ReportOpenOutcome::Kind;
+        report::SpreadsheetReport report(report::fromUtf8(file.string()), u"Ученик");
+        report.addRow(u"Метка", u"42", u"Number");
+        (void)report.tableRows();
+        const auto saved = report.save();
+        const auto& outcome = report.openOutcome();
+        if (outcome.kind == Kind::DamagedSetAside &&
+            read(report::toUtf8(outcome.setAsidePath)) != bytes)
+            problem = "the damaged file set aside lost bytes";
+        else if (outcome.kind == Kind::KeptUntouched && read(file) != bytes)
+            problem = "a file kept untouched was changed";
+        else if (outcome.kind != Kind::KeptUntouched && !saved.ok)
+            problem = "saving failed: " + report::toUtf8(saved.reason);
+        else if (outcome.kind == Kind::NewFile)
+            problem = "an existing file was taken for a missing one";
+        if (problem.empty() && saved.ok) {
+            report::SpreadsheetReport again(report::fromUtf8(file.string()), u"Ученик");
+            const auto rows = again.tableRows();
+            if (again.openOutcome().kind != Kind::ExistingFile)
+                problem = "the saved file does not open again";
+            else if (!rows || rows->empty() || rows->back() != std::vector<std::u16string>{u"Метка", u"42"})
+                problem = "the added row is not the last row after reopening";
+        }
+    }
+    std::error_code ec;
+    fs::remove_all(dir, ec);
+    return problem;
+}
+
+} // namespace report_test
