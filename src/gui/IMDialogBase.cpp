@@ -5,6 +5,7 @@
 
 #include "gui/IMButtonBase.h"
 #include "gui/IMStaticPictureBase.h"
+#include "gui/IMTextView.h"
 #include "resources/IMResourceManager.h"
 
 IMDialogBase<IMEmptyView>::IMDialogBase(IMContainer* parent, std::optional<RECT> rect, int layer)
@@ -257,4 +258,14 @@ IMButtonBase<IMStateView>* IMDialogBase<IMEmptyView>::createButton(
     button->setRect(button->getContentRect());
     button->moveTo(x, y);
     return button;
+}
+
+IMStaticPictureBase<IMTextView>* IMDialogBase<IMEmptyView>::createLabel(int x, int y,
+                                                                      const std::wstring& text,
+                                                                      int layer) {
+    auto* label = new IMStaticPictureBase<IMTextView>(this, layer);
+    label->setText(text);
+    label->setRect(label->getContentRect());
+    label->moveTo(x, y);
+    return label;
 }

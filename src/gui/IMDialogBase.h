@@ -15,6 +15,7 @@ template <typename V> class IMStaticPictureBase;
 template <typename V> class IMButtonBase;
 class IMTextureView;
 class IMStateView;
+class IMTextView;
 
 template <> class IMDialogBase<IMEmptyView> : public IMViewControl<IMEmptyView> {
 public:
@@ -51,6 +52,8 @@ public:
                                             const std::wstring& disabled,
                                             const std::wstring& hovered,
                                             const std::wstring& pressed, int layer);
+    // A label in the default text style, sized to its text.
+    IMStaticPictureBase<IMTextView>* createLabel(int x, int y, const std::wstring& text, int layer);
 
     int lastMouseX() const { return lastMouseX_; }
     int lastMouseY() const { return lastMouseY_; }
