@@ -149,19 +149,50 @@ void SdlRenderBackend::simulateDeviceLoss() {
 
 bool SdlRenderBackend::readPixels(const RECT& area, std::vector<std::uint32_t>& argbOut) {
     if (!renderer_ || area.right <= area.left || area.bottom <= area.top) return false;
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
+    argbOut.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
+    // Each logical pixel is read where the letterboxed picture puts its centre.
+    int outputW = 0;
+    int outputH = 0;
+    if (SDL_GetRendererOutputSize(renderer_, &outputW, &outputH) != 0) return false;
+    std::vector<std::uint32_t> output(static_cast<std::size_t>(outputW) * static_cast<std::size_t>(outputH));
+    const SDL_Rect whole{0, 0, outputW, outputH};
+    SDL_Rect clip{};
+    const bool clipped = SDL_RenderIsClipEnabled(renderer_) == SDL_TRUE;
+    if (clipped) SDL_RenderGetClipRect(renderer_, &clip);
+    SDL_RenderSetClipRect(renderer_, nullptr);
     float scaleX = 1.0f;
     float scaleY = 1.0f;
     SDL_RenderGetScale(renderer_, &scaleX, &scaleY);
     SDL_Rect viewport{};
     SDL_RenderGetViewport(renderer_, &viewport);
-    // Reading back is for checking what was drawn; it needs the picture unscaled.
-    if (scaleX != 1.0f || scaleY != 1.0f || viewport.x != 0 || viewport.y != 0) return false;
-    const int width = area.right - area.left;
-    const int height = area.bottom - area.top;
-    argbOut.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
-    const SDL_Rect rect{area.left, area.top, width, height};
-    return SDL_RenderReadPixels(renderer_, &rect, SDL_PIXELFORMAT_ARGB8888, argbOut.data(),
-                                width * 4) == 0;
+    // Reading uses output coordinates: drop the logical scale for the read, then restore it.
+    int logicalW = 0;
+    int logicalH = 0;
+    SDL_RenderGetLogicalSize(renderer_, &logicalW, &logicalH);
+    SDL_RenderSetLogicalSize(renderer_, 0, 0);
+    SDL_RenderSetScale(renderer_, 1.0f, 1.0f);
+    SDL_RenderSetViewport(renderer_, nullptr);
+    const bool ok = SDL_RenderReadPixels(renderer_, &whole, SDL_PIXELFORMAT_ARGB8888, output.data(),
+                                         outputW * 4) == 0;
+    if (logicalW > 0) SDL_RenderSetLogicalSize(renderer_, logicalW, logicalH);
+    if (clipped) SDL_RenderSetClipRect(renderer_, &clip);
+    if (!ok) return false;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const int ox = static_cast<int>((static_cast<float>(viewport.x) +
+                                                              (static_cast<float>(area.left + x) + 0.5f)) *
+                                                             scaleX);
+            const int oy = static_cast<int>((static_cast<float>(viewport.y) +
+                                             (static_cast<float>(area.top + y) + 0.5f)) *
+                                            scaleY);
+            if (ox < 0 || oy < 0 || ox >= outputW || oy >= outputH) continue;
+            argbOut[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)] =
+                output[static_cast<std::size_t>(oy) * static_cast<std::size_t>(outputW) + static_cast<std::size_t>(ox)];
+        }
+    }
+    return true;
 }
 
 std::unique_ptr<render::RenderBackend> createSdlRenderBackend(NativeWindow& window) {
