@@ -185,22 +185,19 @@ void SpreadsheetReport::addRow(const std::u16string& label, const std::u16string
 void SpreadsheetReport::addEmptyRow() { table()->appendChild(document->createElement(u"Row")); }
 
 std::optional<std::string> SpreadsheetReport::serialize() const {
-    auto attempt = [&](const char16_t* encoding) -> std::optional<std::string> {
+    try {
         Released<DOMLSSerializer> serializer(writerFactory->createLSSerializer());
         Released<DOMLSOutput> output(writerFactory->createLSOutput());
         StopOnError errors;
         serializer->getDomConfig()->setParameter(XMLUni::fgDOMErrorHandler, &errors);
         MemBufFormatTarget target(64 * 1024);
         output->setByteStream(&target);
-        if (encoding) output->setEncoding(encoding);
+        // Always UTF-8, as for a file made from the template. Left to itself the serializer
+        // reuses the encoding it detected on reading, and for a file without a declaration that
+        // can be a name such as "UTF-16 (LE)" which no parser accepts when the file is read again.
+        output->setEncoding(u"UTF-8");
         if (!serializer->write(document, output.get()) || errors.failed) return std::nullopt;
         return std::string(reinterpret_cast<const char*>(target.getRawBuffer()), target.getLen());
-    };
-    try {
-        // The document's own encoding first (UTF-8 for a new file); a file declared in an
-        // encoding the library cannot write falls back to UTF-8.
-        if (auto bytes = attempt(nullptr)) return bytes;
-        return attempt(u"UTF-8");
     } catch (...) {
         return std::nullopt;
     }
