@@ -2,7 +2,11 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <chrono>
+#include <functional>
 #include <memory>
+#include <vector>
 
 #include "gui/IMDialogBase.h"
 #include "platform/MessageQueue.h"
@@ -70,4 +74,34 @@ void BM_TimerPassNothingDue(benchmark::State& state) {
 }
 BENCHMARK(BM_TimerPassNothingDue);
 
+// How late one-shot timers fire in the real loop (with its idle wait), on the real clock. Each
+// iteration chains 20 one-shot 60 ms timers, as the fades do, and records each firing's lateness.
+void BM_TimerLatenessRealLoop(benchmark::State& state) {
+    IMWindow* window = sharedWindow();
+    std::vector<double> lateness;
+    for (auto _ : state) {
+        int remaining = 20;
+        std::chrono::steady_clock::time_point due;
+        std::function<void()> arm = [&] {
+            const int id = window->createTimer(60);
+            due = std::chrono::steady_clock::now() + std::chrono::milliseconds(60);
+            window->connectTimer(id, [&, id](const IMEvent&) {
+                window->killTimer(id);
+                lateness.push_back(
+                    std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - due).count());
+                if (--remaining > 0) arm();
+                return 0L;
+            });
+        };
+        arm();
+        while (remaining > 0 && window->pumpOnce()) platform::waitForMessages(window->idleWaitMs());
+    }
+    std::sort(lateness.begin(), lateness.end());
+    state.counters["late_median_ms"] = lateness[lateness.size() / 2];
+    state.counters["late_p99_ms"] = lateness[lateness.size() * 99 / 100];
+    state.counters["late_max_ms"] = lateness.back();
+}
+BENCHMARK(BM_TimerLatenessRealLoop)->Iterations(5)->Unit(benchmark::kMillisecond);
+
 } // namespace
+
