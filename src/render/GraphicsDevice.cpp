@@ -131,7 +131,8 @@ void GraphicsDevice::fillTexture(TextureHandle handle, const TexelFill& fill) {
     restoreTexture(handle);
     std::uint8_t* texels = nullptr;
     int pitch = 0;
-    if (e->texture && backend_->lockTexture(e->texture, texels, pitch)) {
+    // A lost device's textures are about to go; writing them would lose the texels.
+    if (e->texture && !isDeviceLost() && backend_->lockTexture(e->texture, texels, pitch)) {
         fill(texels, pitch, 0, e->imageRect.bottom);
         backend_->unlockTexture(e->texture);
         return;
