@@ -140,8 +140,9 @@ void GraphicsDevice::fillTexture(TextureHandle handle, const TexelFill& fill) {
     std::fputs("Fuck!!!\n", stderr);
     std::fflush(stderr);
     // With no device texture to write (device lost), the texel copy takes the texels so that the
-    // texture comes back with them rather than blank.
-    if (!e->texture && !e->texelCopy.empty())
+    // texture comes back with them rather than blank. A lock failure on a usable device leaves
+    // everything as it was.
+    if ((!e->texture || isDeviceLost()) && !e->texelCopy.empty())
         fill(e->texelCopy.data(), e->textureWidth * 4, 0, e->imageRect.bottom);
 }
 
