@@ -1,0 +1,208 @@
+// Names, handles and reference counts of the texture registry, numbered resources, the companion
+// folder and picture files.
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "render/RenderFixture.h"
+#include "resources/EmbeddedAssets.h"
+#include "resources/NumberedResources.h"
+#include "resources/PictureMaker.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes rgbPng(int width, int height, std::uint8_t shade) {
+    std::vector<Bytes> rows(static_cast<std::size_t>(height),
+                            Bytes(static_cast<std::size_t>(width) * 3, shade));
+    return pictures::makePng({width, height, PNG_COLOR_TYPE_RGB, 8}, rows);
+}
+
+void writeFile(const std::filesystem::path& path, const Bytes& bytes) {
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+class RegistryTest : public RenderFixture {
+protected:
+    TextureHandle load(const std::wstring& name, const Bytes& bytes) {
+        return manager->loadTexture(name, bytes.data(), bytes.size());
+    }
+};
+
+TEST_F(RegistryTest, FreedHandlesAreReusedLastFreedFirst) {
+    for (int i = 0; i < 6; ++i)
+        ASSERT_EQ(manager->createTexture(L"t" + std::to_wstring(i), 2, 2, PixelFormat::ARGB),
+                  static_cast<TextureHandle>(i));
+    EXPECT_EQ(manager->invalidHandle(), 6u);
+    manager->release(3);
+    manager->release(5);
+    EXPECT_EQ(manager->invalidHandle(), 6u); // the count does not shrink
+    EXPECT_EQ(manager->createTexture(L"a", 2, 2, PixelFormat::ARGB), 5u);
+    EXPECT_EQ(manager->createTexture(L"b", 2, 2, PixelFormat::ARGB), 3u);
+    EXPECT_EQ(manager->createTexture(L"c", 2, 2, PixelFormat::ARGB), 6u);
+    EXPECT_EQ(manager->invalidHandle(), 7u);
+    EXPECT_EQ(manager->findTexture(L"t3"), manager->invalidHandle());
+    EXPECT_EQ(manager->findTexture(L"a"), 5u);
+}
+
+TEST_F(RegistryTest, ReferencesKeepATextureUntilTheLastIsGivenBack) {
+    const Bytes png = rgbPng(5, 4, 0x80);
+    const TextureHandle first = load(L"EditBarBackGround", png);
+    EXPECT_EQ(load(L"EditBarBackGround", Bytes{1, 2, 3}), first); // bytes ignored once known
+    EXPECT_EQ(manager->getTexture(L"EditBarBackGround"), first);
+    EXPECT_EQ(manager->entry(first).refCount, 3);
+    EXPECT_EQ(manager->findTexture(L"EditBarBackground"), manager->invalidHandle()); // case
+    EXPECT_EQ(manager->entry(first).refCount, 3); // findTexture adds nothing
+
+    manager->release(first);
+    manager->releaseByName(L"EditBarBackGround");
+    EXPECT_EQ(manager->entry(first).imageRect, (RECT{0, 0, 5, 4}));
+    manager->release(first);
+    EXPECT_EQ(manager->findTexture(L"EditBarBackGround"), manager->invalidHandle());
+    EXPECT_EQ(manager->addRef(first), manager->invalidHandle());
+    manager->release(first); // a freed slot: nothing happens
+    manager->release(manager->invalidHandle());
+    manager->releaseByName(L"unknown");
+    EXPECT_EQ(manager->handleCount(), 1u);
+    EXPECT_EQ(manager->createTexture(L"again", 1, 1, PixelFormat::ARGB), first);
+}
+
+TEST_F(RegistryTest, SmallPictureSitsInTheTopLeftOfItsPowerOfTwoTexture) {
+    std::vector<Bytes> rows;
+    for (std::uint8_t y = 0; y < 3; ++y) {
+        Bytes row;
+        for (std::uint8_t x = 0; x < 3; ++x) row.insert(row.end(), {x, y, 200});
+        rows.push_back(row);
+    }
+    const TextureHandle h =
+        load(L"three", pictures::makePng({3, 3, PNG_COLOR_TYPE_RGB, 8}, rows));
+    const TextureEntry& e = manager->entry(h);
+    EXPECT_EQ(e.imageRect, (RECT{0, 0, 3, 3}));
+    ASSERT_EQ(e.textureWidth, 4);
+    ASSERT_EQ(e.textureHeight, 4);
+    ASSERT_EQ(e.texelCopy.size(), 4u * 4u * 4u);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x) {
+            const std::uint8_t* t = &e.texelCopy[static_cast<std::size_t>((y * 4 + x) * 4)];
+            if (x < 3 && y < 3) {
+                EXPECT_EQ(t[0], 200);
+                EXPECT_EQ(t[1], y);
+                EXPECT_EQ(t[2], x);
+                EXPECT_EQ(t[3], 255);
+            } else {
+                EXPECT_EQ(t[0] | t[1] | t[2] | t[3], 0) << x << "," << y;
+            }
+        }
+    // The texture shows the same texels.
+    manager->setViewport({0, 0, 800, 600, 0.0f, 1.0f});
+    const auto px = render({0, 0, 3, 3}, [&] {
+        manager->drawTexture(h, {0, 0, 3, 3}, nullptr, 0xFFFFFFFF, 0.0f);
+    });
+    EXPECT_EQ(pixelAt(px, 3, 2, 1), 0xFF0201C8u);
+}
+
+TEST_F(RegistryTest, JpegFileImagesRegisterToo) {
+    std::vector<std::uint8_t> grey(16 * 8, 90);
+    const TextureHandle h = load(L"photo", pictures::makeJpeg(16, 8, 1, grey));
+    ASSERT_NE(h, manager->invalidHandle());
+    EXPECT_EQ(manager->entry(h).imageRect, (RECT{0, 0, 16, 8}));
+    const std::uint8_t* t = manager->entry(h).texelCopy.data();
+    EXPECT_NEAR(t[0], 90, 1);
+    EXPECT_EQ(t[0], t[1]);
+    EXPECT_EQ(t[1], t[2]);
+    EXPECT_EQ(t[3], 255);
+}
+
+TEST_F(RegistryTest, UndecodableBytesRegisterNothing) {
+    const Bytes png = rgbPng(8, 8, 1);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(load(L"cut", Bytes(png.begin(), png.begin() + 40)), 0u);
+    EXPECT_EQ(load(L"junk", Bytes{'j', 'u', 'n', 'k'}), 0u);
+    EXPECT_EQ(manager->loadTexture(L"null", nullptr, 10), 0u);
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(manager->handleCount(), 0u);
+    EXPECT_EQ(manager->findTexture(L"cut"), manager->invalidHandle());
+}
+
+TEST_F(RegistryTest, NumberedNameUsesTheRegisteredTextureBeforeTheResource) {
+    const TextureHandle own = load(L"101", rgbPng(7, 3, 9));
+    EXPECT_EQ(manager->getTexture(L"101"), own);
+    EXPECT_EQ(manager->entry(own).imageRect, (RECT{0, 0, 7, 3}));
+    manager->release(own);
+    manager->release(own);
+    if (!resources::findEmbeddedAsset(std::string_view("101")))
+        GTEST_SKIP() << "numbered resource 101 is not among the embedded assets";
+    const TextureHandle resource = manager->getTexture(L"101");
+    ASSERT_NE(resource, manager->invalidHandle());
+    EXPECT_EQ(manager->entry(resource).imageRect, (RECT{0, 0, 204, 204}));
+    EXPECT_EQ(manager->entry(resource).name, L"101");
+}
+
+TEST_F(RegistryTest, NumbersMissingFromTheProgramComeFromTheCompanionFolder) {
+    const std::filesystem::path folder = resources::companionFolder();
+    ASSERT_EQ(folder.filename(), "Animations");
+    const std::string number = std::to_string(90000 + getpid() % 9000);
+    writeFile(folder / number, rgbPng(6, 5, 40));
+    writeFile(folder / (number + "1.png"), rgbPng(2, 9, 40));
+
+    const TextureHandle plain = manager->getTexture(std::wstring(number.begin(), number.end()));
+    const std::string withExt = number + "1";
+    const TextureHandle named = manager->getTexture(std::wstring(withExt.begin(), withExt.end()));
+    std::filesystem::remove(folder / number);
+    std::filesystem::remove(folder / (number + "1.png"));
+
+    ASSERT_NE(plain, manager->invalidHandle());
+    EXPECT_EQ(manager->entry(plain).imageRect, (RECT{0, 0, 6, 5}));
+    ASSERT_NE(named, manager->invalidHandle());
+    EXPECT_EQ(manager->entry(named).imageRect, (RECT{0, 0, 2, 9}));
+    const std::uint32_t count = manager->handleCount();
+    EXPECT_EQ(manager->getTexture(L"89999"), manager->invalidHandle()); // found nowhere
+    EXPECT_EQ(manager->handleCount(), count);
+}
+
+TEST_F(RegistryTest, OtherNamesArePictureFilePaths) {
+    const std::string relative = "registry-test-" + std::to_string(getpid()) + "/кадр.png";
+    writeFile(relative, rgbPng(9, 2, 77));
+    writeFile(relative + ".txt", Bytes{'n', 'o', 't', ' ', 'a', ' ', 'p', 'i', 'c'});
+    const std::wstring name = platform::utf8ToWide(relative);
+    const TextureHandle h = manager->getTexture(name);
+    testing::internal::CaptureStderr();
+    const TextureHandle text = manager->getTexture(name + L".txt");
+    const TextureHandle missing = manager->getTexture(name + L".missing");
+    testing::internal::GetCapturedStderr();
+    std::filesystem::remove_all(std::filesystem::path(relative).parent_path());
+
+    ASSERT_NE(h, manager->invalidHandle());
+    EXPECT_EQ(manager->findTexture(name), h);
+    EXPECT_EQ(manager->entry(h).imageRect, (RECT{0, 0, 9, 2}));
+    EXPECT_EQ(text, manager->invalidHandle());
+    EXPECT_EQ(missing, manager->invalidHandle());
+    EXPECT_EQ(manager->handleCount(), 1u);
+    EXPECT_EQ(manager->getTexture(L""), manager->invalidHandle());
+}
+
+TEST(ResourceNumber, OnlyWholeDecimalNumbersCount) {
+    const std::pair<std::wstring, std::optional<long>> cases[] = {
+        {L"101", 101},   {L"0101", 101},     {L"+7", 7},          {L"-3", -3},
+        {L"", {}},       {L"+", {}},         {L"101.png", {}},    {L" 101", {}},
+        {L"1O1", {}},    {L"ExitButton", {}}, {L"99999999999999999999999", {}},
+    };
+    for (const auto& [text, number] : cases)
+        EXPECT_EQ(resources::parseResourceNumber(text), number) << platform::toUtf8(text);
+}
+
+TEST(EmbeddedAssets, SkinPicturesAreFoundByBaseName) {
+    if (resources::embeddedAssets().empty()) GTEST_SKIP() << "no assets embedded";
+    const resources::EmbeddedAsset* exit = resources::findEmbeddedAsset(std::wstring(L"ExitButton"));
+    ASSERT_NE(exit, nullptr);
+    EXPECT_EQ(exit->bytes.size() > 8 && exit->bytes[0] == 0x89, true);
+    EXPECT_EQ(resources::findEmbeddedAsset(std::wstring(L"exitbutton")), nullptr);
+    EXPECT_EQ(resources::findEmbeddedAsset(std::wstring(L"Кнопка")), nullptr);
+}
+
+} // namespace
