@@ -1,11 +1,11 @@
 // Outside bytes through the picture decoder (PNG, else JPEG) into texel storage of the size the
 // picture asks for.
 
+#include "resources/ImageDecoder.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <vector>
-
-#include "resources/ImageDecoder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::vector<std::uint8_t> texels;
@@ -24,6 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             return resources::TexelTarget{texels.data(), w * 4};
         },
         picture);
-    if (ok && (picture.width != width || picture.height != height)) __builtin_trap();
+    if (ok && (picture.width != width || picture.height != height))
+        __builtin_trap();
     return 0;
 }

@@ -26,7 +26,8 @@ GraphicsDevice::GraphicsDevice() : startTime_(std::chrono::steady_clock::now()) 
 GraphicsDevice::~GraphicsDevice() {
     // Device textures go before the renderer that made them.
     for (auto& slot : table_)
-        if (slot) releaseDeviceTexture(*slot);
+        if (slot)
+            releaseDeviceTexture(*slot);
     table_.clear();
     freeHandles_.clear();
     backend_.reset();
@@ -42,7 +43,8 @@ void GraphicsDevice::attachBackend(std::unique_ptr<render::RenderBackend> backen
 }
 
 const TextureEntry& GraphicsDevice::entry(TextureHandle handle) const {
-    if (handle < table_.size() && table_[handle]) return *table_[handle];
+    if (handle < table_.size() && table_[handle])
+        return *table_[handle];
     return emptyEntry();
 }
 
@@ -67,26 +69,30 @@ TextureHandle GraphicsDevice::allocateHandle(std::unique_ptr<TextureEntry> newEn
 
 void GraphicsDevice::freeHandle(TextureHandle handle) {
     TextureEntry* e = mutableEntry(handle);
-    if (!e) return;
+    if (!e)
+        return;
     releaseDeviceTexture(*e);
     table_[handle].reset();
     freeHandles_.push_back(handle);
 }
 
 void GraphicsDevice::releaseDeviceTexture(TextureEntry& e) {
-    if (e.texture && backend_) backend_->destroyTexture(e.texture);
+    if (e.texture && backend_)
+        backend_->destroyTexture(e.texture);
     e.texture = nullptr;
 }
 
 void GraphicsDevice::releaseAllTextures() {
     for (auto& slot : table_)
-        if (slot) releaseDeviceTexture(*slot);
+        if (slot)
+            releaseDeviceTexture(*slot);
 }
 
 render::DeviceTexture* GraphicsDevice::createDeviceTexture(int width, int height,
                                                            PixelFormat format,
                                                            const std::wstring& owner) {
-    if (!backend_ || deviceLost_ || backend_->deviceLost()) return nullptr;
+    if (!backend_ || deviceLost_ || backend_->deviceLost())
+        return nullptr;
     TextureHandle nextCandidate = 0;
     for (;;) {
         try {
@@ -97,9 +103,11 @@ render::DeviceTexture* GraphicsDevice::createDeviceTexture(int width, int height
             TextureEntry* victim = nullptr;
             while (nextCandidate < table_.size() && !victim) {
                 TextureEntry* candidate = table_[nextCandidate++].get();
-                if (candidate && candidate->texture && candidate->name != owner) victim = candidate;
+                if (candidate && candidate->texture && candidate->name != owner)
+                    victim = candidate;
             }
-            if (!victim) return nullptr;
+            if (!victim)
+                return nullptr;
             releaseDeviceTexture(*victim);
         }
     }
@@ -108,7 +116,8 @@ render::DeviceTexture* GraphicsDevice::createDeviceTexture(int width, int height
 bool GraphicsDevice::uploadTexels(TextureEntry& e, int rows) {
     std::uint8_t* texels = nullptr;
     int pitch = 0;
-    if (!e.texture || !backend_->lockTexture(e.texture, texels, pitch)) return false;
+    if (!e.texture || !backend_->lockTexture(e.texture, texels, pitch))
+        return false;
     const std::size_t rowBytes = static_cast<std::size_t>(e.textureWidth) * 4;
     rows = std::min(rows, e.textureHeight);
     for (int y = 0; y < rows; ++y)
@@ -120,14 +129,17 @@ bool GraphicsDevice::uploadTexels(TextureEntry& e, int rows) {
 
 void GraphicsDevice::restoreTexture(TextureHandle handle) {
     TextureEntry* e = mutableEntry(handle);
-    if (!e || e->texture || e->texelCopy.empty()) return;
+    if (!e || e->texture || e->texelCopy.empty())
+        return;
     e->texture = createDeviceTexture(e->textureWidth, e->textureHeight, e->format, e->name);
-    if (e->texture && !uploadTexels(*e, e->textureHeight)) releaseDeviceTexture(*e);
+    if (e->texture && !uploadTexels(*e, e->textureHeight))
+        releaseDeviceTexture(*e);
 }
 
 void GraphicsDevice::fillTexture(TextureHandle handle, const TexelFill& fill) {
     TextureEntry* e = mutableEntry(handle);
-    if (!e || !fill) return;
+    if (!e || !fill)
+        return;
     restoreTexture(handle);
     std::uint8_t* texels = nullptr;
     int pitch = 0;
@@ -148,10 +160,12 @@ void GraphicsDevice::fillTexture(TextureHandle handle, const TexelFill& fill) {
 
 void GraphicsDevice::takeTexelCopy(TextureHandle handle) {
     TextureEntry* e = mutableEntry(handle);
-    if (!e || !e->texture) return;
+    if (!e || !e->texture)
+        return;
     std::uint8_t* texels = nullptr;
     int pitch = 0;
-    if (!backend_->lockTexture(e->texture, texels, pitch)) return;
+    if (!backend_->lockTexture(e->texture, texels, pitch))
+        return;
     const std::size_t rowBytes = static_cast<std::size_t>(e->textureWidth) * 4;
     e->texelCopy.resize(rowBytes * static_cast<std::size_t>(e->textureHeight));
     for (int y = 0; y < e->textureHeight; ++y)
@@ -164,11 +178,16 @@ void GraphicsDevice::takeTexelCopy(TextureHandle handle) {
 void GraphicsDevice::drawTexture(TextureHandle handle, const RECT& dest, const RECT* src,
                                  std::uint32_t argb, float angle) {
     TextureEntry* e = mutableEntry(handle);
-    if (!e || !backend_) return;
-    if (!e->texture) restoreTexture(handle);
-    if (!e->texture) return;
-    if (dest.left >= dest.right || dest.top >= dest.bottom) return;
-    if (viewport_.Width <= 0 || viewport_.Height <= 0) return;
+    if (!e || !backend_)
+        return;
+    if (!e->texture)
+        restoreTexture(handle);
+    if (!e->texture)
+        return;
+    if (dest.left >= dest.right || dest.top >= dest.bottom)
+        return;
+    if (viewport_.Width <= 0 || viewport_.Height <= 0)
+        return;
 
     const RECT& s = src ? *src : e->imageRect;
     const float tw = static_cast<float>(e->textureWidth);
@@ -216,18 +235,22 @@ void GraphicsDevice::setViewport(const Viewport& viewport) {
 }
 
 void GraphicsDevice::applyViewport() {
-    if (!backend_) return;
+    if (!backend_)
+        return;
     // An empty viewport draws nothing (drawTexture checks); SDL would read an empty clip as
     // "no clip", so the backend is only told about non-empty ones.
-    if (viewport_.Width <= 0 || viewport_.Height <= 0) return;
+    if (viewport_.Width <= 0 || viewport_.Height <= 0)
+        return;
     const RECT clip{viewport_.X, viewport_.Y, viewport_.X + viewport_.Width,
                     viewport_.Y + viewport_.Height};
     backend_->setClip(&clip);
 }
 
 bool GraphicsDevice::isDeviceLost() {
-    if (deviceLost_) return true;
-    if (!backend_ || backend_->deviceLost()) deviceLost_ = true;
+    if (deviceLost_)
+        return true;
+    if (!backend_ || backend_->deviceLost())
+        deviceLost_ = true;
     return deviceLost_;
 }
 
@@ -235,25 +258,31 @@ bool GraphicsDevice::restoreDevice() {
     releaseAllTextures();
     if (isDeviceLost() && backend_) {
         deviceLost_ = !backend_->recreate();
-        if (!deviceLost_) applyViewport();
+        if (!deviceLost_)
+            applyViewport();
     }
     return !deviceLost_;
 }
 
 void GraphicsDevice::clear(std::uint32_t argb) {
-    if (backend_) backend_->clear(argb);
+    if (backend_)
+        backend_->clear(argb);
 }
 
-void GraphicsDevice::beginScene() { applyViewport(); }
+void GraphicsDevice::beginScene() {
+    applyViewport();
+}
 
 void GraphicsDevice::endScene() {}
 
 void GraphicsDevice::present() {
-    if (backend_) backend_->present();
+    if (backend_)
+        backend_->present();
 }
 
 std::uint32_t GraphicsDevice::frameRate(std::uint32_t frames, std::uint32_t elapsedMs) {
-    if (elapsedMs == 0) return 0;
+    if (elapsedMs == 0)
+        return 0;
     return static_cast<std::uint32_t>(frames * 1000u) / elapsedMs;
 }
 
@@ -267,7 +296,8 @@ void GraphicsDevice::reportFrameRate() const {
 }
 
 void GraphicsDevice::simulateDeviceLoss() {
-    if (backend_) backend_->simulateDeviceLoss();
+    if (backend_)
+        backend_->simulateDeviceLoss();
 }
 
 bool GraphicsDevice::readPixels(const RECT& area, std::vector<std::uint32_t>& argbOut) {

@@ -3,19 +3,20 @@
 // texels), the one drawing primitive, the drawing origin and viewport clip, the frame protocol,
 // and recovery from a lost device and from exhausted texture memory.
 
+#include "render/RenderBackend.h"
+#include "render/TextureTypes.h"
+
 #include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <vector>
 
-#include "render/RenderBackend.h"
-#include "render/TextureTypes.h"
-
 class GraphicsDevice {
 public:
     using Viewport = ::Viewport;
-    using TexelFill = std::function<void(std::uint8_t* texels, int pitch, int zero, int imageHeight)>;
+    using TexelFill =
+        std::function<void(std::uint8_t* texels, int pitch, int zero, int imageHeight)>;
 
     GraphicsDevice();
     virtual ~GraphicsDevice();

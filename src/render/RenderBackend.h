@@ -3,10 +3,10 @@
 // textured triangles with per-vertex colour, a rectangular clip, and a way to notice and recover
 // from a lost device. The SDL implementation lives in platform/sdl; nothing here names SDL.
 
+#include "render/TextureTypes.h"
+
 #include <cstdint>
 #include <vector>
-
-#include "render/TextureTypes.h"
 
 namespace render {
 

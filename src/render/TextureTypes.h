@@ -2,11 +2,11 @@
 // The vocabulary of the texture table shared by the device layer, the name registry and the
 // toolkit: handles, pixel formats, one registered texture, the clipping viewport.
 
+#include "window/WinTypes.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
-
-#include "window/WinTypes.h"
 
 namespace render {
 class DeviceTexture; // defined by the rendering back end; opaque everywhere else
@@ -23,9 +23,9 @@ struct TextureEntry {
     // Null after the device was lost or the texture was evicted, until the next use rebuilds it.
     render::DeviceTexture* texture = nullptr;
     PixelFormat format = PixelFormat::ARGB;
-    RECT imageRect{};       // {0, 0, image width, image height}
-    int textureWidth = 0;   // power of two >= image width
-    int textureHeight = 0;  // power of two >= image height
+    RECT imageRect{};      // {0, 0, image width, image height}
+    int textureWidth = 0;  // power of two >= image width
+    int textureHeight = 0; // power of two >= image height
     std::wstring name;
     int refCount = 0;
     // textureHeight rows of textureWidth * 4 bytes: what rebuilds the texture after loss and what
@@ -50,7 +50,8 @@ namespace render {
 // Smallest power of two >= value, starting from 1 (800 -> 1024, 21 -> 32, 1 -> 1).
 constexpr int textureExtent(int value) {
     int extent = 1;
-    while (extent < value && extent < (1 << 30)) extent <<= 1;
+    while (extent < value && extent < (1 << 30))
+        extent <<= 1;
     return extent;
 }
 

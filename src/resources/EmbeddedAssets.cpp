@@ -1,10 +1,10 @@
 #include "resources/EmbeddedAssets.h"
 
+#include "resources/EmbeddedAssetTable.h"
+
 #include <algorithm>
 #include <unordered_map>
 #include <vector>
-
-#include "resources/EmbeddedAssetTable.h"
 
 namespace resources {
 
@@ -15,9 +15,9 @@ std::vector<EmbeddedAsset> buildCatalogue() {
     assets.reserve(embeddedAssetRecordCount);
     for (std::size_t i = 0; i < embeddedAssetRecordCount; ++i) {
         const EmbeddedAssetRecord& r = embeddedAssetRecords[i];
-        assets.push_back({r.name, r.folder,
-                          std::span<const std::uint8_t>(r.begin, static_cast<std::size_t>(
-                                                                     r.end - r.begin))});
+        assets.push_back(
+            {r.name, r.folder,
+             std::span<const std::uint8_t>(r.begin, static_cast<std::size_t>(r.end - r.begin))});
     }
     return assets;
 }
@@ -30,7 +30,8 @@ const std::vector<EmbeddedAsset>& catalogue() {
 const std::unordered_map<std::string_view, const EmbeddedAsset*>& byName() {
     static const auto index = [] {
         std::unordered_map<std::string_view, const EmbeddedAsset*> map;
-        for (const EmbeddedAsset& asset : catalogue()) map.emplace(asset.name, &asset);
+        for (const EmbeddedAsset& asset : catalogue())
+            map.emplace(asset.name, &asset);
         return map;
     }();
     return index;
@@ -49,12 +50,15 @@ const EmbeddedAsset* findEmbeddedAsset(const std::wstring& name) {
     std::string narrow;
     narrow.reserve(name.size());
     for (wchar_t c : name) {
-        if (c <= 0 || c > 0x7F) return nullptr;
+        if (c <= 0 || c > 0x7F)
+            return nullptr;
         narrow.push_back(static_cast<char>(c));
     }
     return findEmbeddedAsset(std::string_view(narrow));
 }
 
-std::span<const EmbeddedAsset> embeddedAssets() { return catalogue(); }
+std::span<const EmbeddedAsset> embeddedAssets() {
+    return catalogue();
+}
 
 } // namespace resources

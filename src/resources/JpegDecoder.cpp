@@ -2,16 +2,14 @@
 // into B, G, R, A texel rows; CMYK pictures go through one scanline buffer. Every libjpeg error
 // returns here as a failed decode instead of ending the process.
 
-#include <cstdio>
-
-#include <jpeglib.h>
-#include <jerror.h>
+#include "resources/ImageDecoder.h"
 
 #include <csetjmp>
+#include <cstdio>
 #include <cstdlib>
+#include <jerror.h>
+#include <jpeglib.h>
 #include <optional>
-
-#include "resources/ImageDecoder.h"
 
 namespace resources {
 
@@ -59,9 +57,11 @@ boolean fillInput(j_decompress_ptr info) {
     return FALSE;
 }
 void skipInput(j_decompress_ptr info, long count) {
-    if (count <= 0) return;
+    if (count <= 0)
+        return;
     jpeg_source_mgr* source = info->src;
-    if (static_cast<std::size_t>(count) > source->bytes_in_buffer) ERREXIT(info, JERR_INPUT_EOF);
+    if (static_cast<std::size_t>(count) > source->bytes_in_buffer)
+        ERREXIT(info, JERR_INPUT_EOF);
     source->next_input_byte += count;
     source->bytes_in_buffer -= static_cast<std::size_t>(count);
 }
@@ -111,8 +111,7 @@ bool readJpeg(JpegDecode& d, jpeg_source_mgr& source, const TexelAllocator& allo
         d.destroy();
         return false;
     }
-    const bool cmyk =
-        d.info.jpeg_color_space == JCS_CMYK || d.info.jpeg_color_space == JCS_YCCK;
+    const bool cmyk = d.info.jpeg_color_space == JCS_CMYK || d.info.jpeg_color_space == JCS_YCCK;
     d.info.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRA;
     jpeg_start_decompress(&d.info);
 
@@ -126,14 +125,17 @@ bool readJpeg(JpegDecode& d, jpeg_source_mgr& source, const TexelAllocator& allo
     }
     if (cmyk) {
         d.scanline = static_cast<std::uint8_t*>(std::malloc(static_cast<std::size_t>(width) * 4));
-        if (!d.scanline) ERREXIT(&d.info, JERR_OUT_OF_MEMORY);
+        if (!d.scanline)
+            ERREXIT(&d.info, JERR_OUT_OF_MEMORY);
     }
     while (d.info.output_scanline < height) {
         std::uint8_t* row =
             target->texels + static_cast<std::size_t>(d.info.output_scanline) * target->pitch;
         JSAMPROW into = cmyk ? d.scanline : row;
-        if (jpeg_read_scanlines(&d.info, &into, 1) != 1) ERREXIT(&d.info, JERR_INPUT_EOF);
-        if (cmyk) cmykToBgra(d.scanline, row, width, d.info.saw_Adobe_marker);
+        if (jpeg_read_scanlines(&d.info, &into, 1) != 1)
+            ERREXIT(&d.info, JERR_INPUT_EOF);
+        if (cmyk)
+            cmykToBgra(d.scanline, row, width, d.info.saw_Adobe_marker);
     }
     jpeg_finish_decompress(&d.info);
     d.destroy();

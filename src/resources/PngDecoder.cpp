@@ -1,14 +1,13 @@
 // PNG through libpng: the transformations turn every colour type and depth into 8-bit B, G, R, A
 // rows that libpng writes straight into the caller's texels.
 
-#include <png.h>
+#include "resources/ImageDecoder.h"
 
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-
-#include "resources/ImageDecoder.h"
+#include <png.h>
 
 namespace resources {
 
@@ -36,7 +35,8 @@ struct PngDecode {
 void readFromMemory(png_structp png, png_bytep out, png_size_t length) {
     auto* reader = static_cast<MemoryReader*>(png_get_io_ptr(png));
     // A damaged or cut-off picture may ask for bytes past its end.
-    if (length > reader->size - reader->offset) png_error(png, "Read Error");
+    if (length > reader->size - reader->offset)
+        png_error(png, "Read Error");
     std::memcpy(out, reader->data + reader->offset, length);
     reader->offset += length;
 }
@@ -64,13 +64,17 @@ void requestTransformations(png_structp png, png_infop info) {
         height > static_cast<png_uint_32>(maxPictureExtent))
         png_error(png, "picture too large");
 
-    if (bitDepth == 16) png_set_strip_16(png);
-    if (colourType == PNG_COLOR_TYPE_PALETTE && bitDepth <= 8) png_set_expand(png);
+    if (bitDepth == 16)
+        png_set_strip_16(png);
+    if (colourType == PNG_COLOR_TYPE_PALETTE && bitDepth <= 8)
+        png_set_expand(png);
     if (colourType == PNG_COLOR_TYPE_GRAY) {
-        if (bitDepth < 8) png_set_expand(png);
+        if (bitDepth < 8)
+            png_set_expand(png);
         png_set_gray_to_rgb(png);
     }
-    if (colourType == PNG_COLOR_TYPE_GRAY_ALPHA) png_set_gray_to_rgb(png);
+    if (colourType == PNG_COLOR_TYPE_GRAY_ALPHA)
+        png_set_gray_to_rgb(png);
     // On reading, the filler is added only to rows that come out with three channels, whatever
     // the colour type: RGB, and palette or grey pictures without transparency.
     png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
@@ -80,7 +84,8 @@ void requestTransformations(png_structp png, png_infop info) {
     if (png_get_bKGD(png, info, &background))
         png_set_background(png, background, PNG_BACKGROUND_GAMMA_FILE, 1, 1.0);
     double fileGamma = 0.0;
-    if (png_get_gAMA(png, info, &fileGamma)) png_set_gamma(png, 2.2, fileGamma);
+    if (png_get_gAMA(png, info, &fileGamma))
+        png_set_gamma(png, 2.2, fileGamma);
     png_set_interlace_handling(png);
 }
 
@@ -110,7 +115,8 @@ DecodeStatus readPng(PngDecode& d, MemoryReader& reader, const TexelAllocator& a
         return DecodeStatus::Failed;
     }
     d.rows = static_cast<png_bytep*>(std::malloc(sizeof(png_bytep) * height));
-    if (!d.rows) png_error(d.png, "Visual PNG: out of memory");
+    if (!d.rows)
+        png_error(d.png, "Visual PNG: out of memory");
     for (png_uint_32 r = 0; r < height; ++r)
         d.rows[r] = target->texels + static_cast<std::size_t>(r) * target->pitch;
     png_read_image(d.png, d.rows);
@@ -125,10 +131,12 @@ DecodeStatus readPng(PngDecode& d, MemoryReader& reader, const TexelAllocator& a
 
 DecodeStatus decodePng(std::span<const std::uint8_t> bytes, const TexelAllocator& allocate,
                        DecodedPicture& picture) {
-    if (bytes.size() < 8 || png_sig_cmp(bytes.data(), 0, 8) != 0) return DecodeStatus::NotPng;
+    if (bytes.size() < 8 || png_sig_cmp(bytes.data(), 0, 8) != 0)
+        return DecodeStatus::NotPng;
     PngDecode d;
     d.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, reportPngError, nullptr);
-    if (!d.png) return DecodeStatus::Failed;
+    if (!d.png)
+        return DecodeStatus::Failed;
     d.info = png_create_info_struct(d.png);
     if (!d.info) {
         d.destroy();

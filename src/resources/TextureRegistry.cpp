@@ -1,15 +1,17 @@
 #include "resources/TextureRegistry.h"
 
-#include <cstdio>
-#include <new>
-
 #include "platform/Platform.h"
 #include "resources/EmbeddedAssets.h"
 #include "resources/ImageDecoder.h"
 #include "resources/NumberedResources.h"
 #include "resources/SkinSet.h"
 
-TextureRegistry::~TextureRegistry() { names_.clear(); }
+#include <cstdio>
+#include <new>
+
+TextureRegistry::~TextureRegistry() {
+    names_.clear();
+}
 
 TextureHandle TextureRegistry::findTexture(const std::wstring& name) const {
     const auto found = names_.find(name);
@@ -17,52 +19,64 @@ TextureHandle TextureRegistry::findTexture(const std::wstring& name) const {
 }
 
 TextureHandle TextureRegistry::takeReference(TextureHandle handle) {
-    if (TextureEntry* e = mutableEntry(handle)) ++e->refCount;
+    if (TextureEntry* e = mutableEntry(handle))
+        ++e->refCount;
     return handle;
 }
 
 TextureHandle TextureRegistry::addRef(TextureHandle handle) {
-    if (!isLive(handle)) return invalidHandle();
+    if (!isLive(handle))
+        return invalidHandle();
     return takeReference(handle);
 }
 
 void TextureRegistry::release(TextureHandle handle) {
     TextureEntry* e = mutableEntry(handle);
-    if (!e || --e->refCount > 0) return;
+    if (!e || --e->refCount > 0)
+        return;
     names_.erase(e->name);
     freeHandle(handle);
 }
 
-void TextureRegistry::releaseByName(const std::wstring& name) { release(findTexture(name)); }
+void TextureRegistry::releaseByName(const std::wstring& name) {
+    release(findTexture(name));
+}
 
 TextureHandle TextureRegistry::getTexture(const std::wstring& name) {
     const TextureHandle known = findTexture(name);
-    if (known != invalidHandle()) return takeReference(known);
+    if (known != invalidHandle())
+        return takeReference(known);
     if (const std::optional<long> number = resources::parseResourceNumber(name)) {
         const std::optional<resources::ResourceBytes> resource =
             resources::loadNumberedResource(*number);
-        if (!resource) return invalidHandle();
+        if (!resource)
+            return invalidHandle();
         return registerPicture(name, resource->bytes());
     }
-    if (name.empty()) return invalidHandle();
+    if (name.empty())
+        return invalidHandle();
     const std::optional<std::vector<std::uint8_t>> file =
         resources::readWholeFile(std::filesystem::path(platform::toUtf8(name)));
-    if (!file) return invalidHandle();
+    if (!file)
+        return invalidHandle();
     return registerPicture(name, *file);
 }
 
 TextureHandle TextureRegistry::loadTexture(const std::wstring& name, const void* data,
                                            std::size_t size) {
     const TextureHandle known = findTexture(name);
-    if (known != invalidHandle()) return takeReference(known);
-    if (!data) return invalidHandle();
+    if (known != invalidHandle())
+        return takeReference(known);
+    if (!data)
+        return invalidHandle();
     return registerPicture(name, {static_cast<const std::uint8_t*>(data), size});
 }
 
 TextureHandle TextureRegistry::createTexture(const std::wstring& name, int width, int height,
                                              PixelFormat format) {
     const TextureHandle known = findTexture(name);
-    if (known != invalidHandle()) return takeReference(known);
+    if (known != invalidHandle())
+        return takeReference(known);
     if (width <= 0 || height <= 0 || width > resources::maxPictureExtent ||
         height > resources::maxPictureExtent)
         return invalidHandle();
@@ -73,14 +87,16 @@ TextureHandle TextureRegistry::createTexture(const std::wstring& name, int width
     e->textureWidth = render::textureExtent(width);
     e->textureHeight = render::textureExtent(height);
     e->texture = createDeviceTexture(e->textureWidth, e->textureHeight, format, name);
-    if (!e->texture && !isDeviceLost()) return invalidHandle();
+    if (!e->texture && !isDeviceLost())
+        return invalidHandle();
     try {
         e->texelCopy.assign(static_cast<std::size_t>(e->textureWidth) * e->textureHeight * 4, 0);
     } catch (const std::bad_alloc&) {
         releaseDeviceTexture(*e);
         return invalidHandle();
     }
-    if (e->texture) uploadTexels(*e, e->textureHeight);
+    if (e->texture)
+        uploadTexels(*e, e->textureHeight);
     return registerEntry(std::move(e));
 }
 
@@ -93,14 +109,16 @@ TextureHandle TextureRegistry::registerPicture(const std::wstring& name,
     // from it afterwards.
     const resources::TexelAllocator allocate =
         [&](int width, int height) -> std::optional<resources::TexelTarget> {
-        if (width <= 0 || height <= 0) return std::nullopt;
+        if (width <= 0 || height <= 0)
+            return std::nullopt;
         e->textureWidth = render::textureExtent(width);
         e->textureHeight = render::textureExtent(height);
         e->texture = createDeviceTexture(e->textureWidth, e->textureHeight, e->format, name);
-        if (!e->texture && !isDeviceLost()) return std::nullopt;
+        if (!e->texture && !isDeviceLost())
+            return std::nullopt;
         try {
-            e->texelCopy.assign(
-                static_cast<std::size_t>(e->textureWidth) * e->textureHeight * 4, 0);
+            e->texelCopy.assign(static_cast<std::size_t>(e->textureWidth) * e->textureHeight * 4,
+                                0);
         } catch (const std::bad_alloc&) {
             releaseDeviceTexture(*e);
             return std::nullopt;
@@ -113,7 +131,8 @@ TextureHandle TextureRegistry::registerPicture(const std::wstring& name,
         return invalidHandle();
     }
     e->imageRect = RECT{0, 0, picture.width, picture.height};
-    if (e->texture && !uploadTexels(*e, picture.height)) releaseDeviceTexture(*e);
+    if (e->texture && !uploadTexels(*e, picture.height))
+        releaseDeviceTexture(*e);
     return registerEntry(std::move(e));
 }
 
@@ -137,5 +156,6 @@ void TextureRegistry::registerSkinSet() {
 }
 
 void TextureRegistry::releaseSkinSet() {
-    for (const wchar_t* name : resources::skinPictureNames) releaseByName(name);
+    for (const wchar_t* name : resources::skinPictureNames)
+        releaseByName(name);
 }

@@ -3,12 +3,12 @@
 // again by that name, and freed when its last reference is given back. Names that are decimal
 // numbers denote numbered resources; any other unknown name is the path of a picture file.
 
+#include "render/GraphicsDevice.h"
+
 #include <cstddef>
 #include <map>
 #include <span>
 #include <string>
-
-#include "render/GraphicsDevice.h"
 
 class TextureRegistry : public GraphicsDevice {
 public:

@@ -2,17 +2,16 @@
 // A headless 800 x 600 window with a resource manager drawing into it, for tests that read real
 // pixels back from the renderer.
 
-#include <gtest/gtest.h>
-
-#include <cstdint>
-#include <memory>
-#include <string>
-#include <vector>
-
 #include "platform/NativeWindow.h"
 #include "platform/Platform.h"
 #include "platform/sdl/SdlRenderFactory.h"
 #include "resources/IMResourceManager.h"
+
+#include <cstdint>
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+#include <vector>
 
 class RenderFixture : public ::testing::Test {
 protected:
@@ -81,7 +80,8 @@ inline bool closeColour(std::uint32_t a, std::uint32_t b, int tolerance) {
     for (int shift = 0; shift < 32; shift += 8) {
         const int ca = static_cast<int>((a >> shift) & 0xFF);
         const int cb = static_cast<int>((b >> shift) & 0xFF);
-        if (ca - cb > tolerance || cb - ca > tolerance) return false;
+        if (ca - cb > tolerance || cb - ca > tolerance)
+            return false;
     }
     return true;
 }

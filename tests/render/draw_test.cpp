@@ -1,9 +1,9 @@
 // Pixels read back from the renderer for quads drawn through drawTexture.
 
+#include "render/RenderFixture.h"
+
 #include <cmath>
 #include <numbers>
-
-#include "render/RenderFixture.h"
 
 namespace {
 
@@ -20,7 +20,8 @@ std::uint32_t gradient(int x, int y) {
 std::vector<std::uint32_t> gradientPicture(int size) {
     std::vector<std::uint32_t> p;
     for (int y = 0; y < size; ++y)
-        for (int x = 0; x < size; ++x) p.push_back(gradient(x, y));
+        for (int x = 0; x < size; ++x)
+            p.push_back(gradient(x, y));
     return p;
 }
 
@@ -32,7 +33,8 @@ std::vector<std::uint32_t> uniform(int w, int h, std::uint32_t argb) {
 std::vector<std::uint32_t> halves(int w, int h) {
     std::vector<std::uint32_t> p;
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) p.push_back(x < w / 2 ? red : blue);
+        for (int x = 0; x < w; ++x)
+            p.push_back(x < w / 2 ? red : blue);
     return p;
 }
 
@@ -85,8 +87,9 @@ TEST_F(DrawTest, TexelsAreModulatedByTheColourAndBlendedBySourceAlpha) {
     for (const Modulation& c : cases) {
         const TextureHandle h =
             pictureFromPixels(L"m" + std::to_wstring(index++), 8, 8, uniform(8, 8, c.texel));
-        const auto px =
-            render({0, 0, 8, 8}, [&] { manager->drawTexture(h, {0, 0, 8, 8}, nullptr, c.colour, 0); });
+        const auto px = render({0, 0, 8, 8}, [&] {
+            manager->drawTexture(h, {0, 0, 8, 8}, nullptr, c.colour, 0);
+        });
         EXPECT_TRUE(closeColour(pixelAt(px, 8, 4, 4), c.expected, 2))
             << std::hex << c.texel << " x " << c.colour << " gave " << pixelAt(px, 8, 4, 4);
     }
@@ -104,7 +107,8 @@ TEST_F(DrawTest, EmptyDestinationDrawsNothing) {
         manager->drawTexture(h, {5, 5, 5, 30}, nullptr, white, 0.0f);
         manager->drawTexture(h, {5, 30, 30, 5}, nullptr, white, 1.0f);
     });
-    for (std::uint32_t p : none) ASSERT_EQ(p, black);
+    for (std::uint32_t p : none)
+        ASSERT_EQ(p, black);
 }
 
 TEST_F(DrawTest, ViewportClipsEveryDraw) {
@@ -124,13 +128,15 @@ TEST_F(DrawTest, ViewportClipsEveryDraw) {
     const auto none = render({0, 0, 64, 64}, [&] {
         manager->drawTexture(h, {0, 0, 64, 64}, nullptr, white, 0.0f);
     });
-    for (std::uint32_t p : none) ASSERT_EQ(p, black);
+    for (std::uint32_t p : none)
+        ASSERT_EQ(p, black);
 
     manager->setViewport({0, 0, 800, 600, 0.0f, 1.0f});
     const auto all = render({0, 0, 64, 64}, [&] {
         manager->drawTexture(h, {0, 0, 64, 64}, nullptr, white, 0.0f);
     });
-    for (std::uint32_t p : all) ASSERT_EQ(p, white);
+    for (std::uint32_t p : all)
+        ASSERT_EQ(p, white);
 }
 
 TEST_F(DrawTest, SourceRectangleSelectsPartOfTheImage) {
@@ -139,13 +145,15 @@ TEST_F(DrawTest, SourceRectangleSelectsPartOfTheImage) {
     const auto px = render({0, 0, 8, 8}, [&] {
         manager->drawTexture(h, {0, 0, 8, 8}, &rightHalf, white, 0.0f);
     });
-    for (std::uint32_t p : px) ASSERT_EQ(p, blue);
+    for (std::uint32_t p : px)
+        ASSERT_EQ(p, blue);
 }
 
 TEST_F(DrawTest, EnlargedPicturesKeepCrispTexels) {
     const TextureHandle h = pictureFromPixels(L"two", 2, 1, {red, blue});
-    const auto px =
-        render({0, 0, 4, 2}, [&] { manager->drawTexture(h, {0, 0, 4, 2}, nullptr, white, 0.0f); });
+    const auto px = render({0, 0, 4, 2}, [&] {
+        manager->drawTexture(h, {0, 0, 4, 2}, nullptr, white, 0.0f);
+    });
     EXPECT_EQ(px, (std::vector<std::uint32_t>{red, red, blue, blue, red, red, blue, blue}));
 }
 
@@ -153,22 +161,23 @@ TEST_F(DrawTest, EnlargedPicturesKeepCrispTexels) {
 std::vector<std::uint32_t> redTop() {
     std::vector<std::uint32_t> p;
     for (int y = 0; y < 16; ++y)
-        for (int x = 0; x < 16; ++x) p.push_back(y < 4 ? red : blue);
+        for (int x = 0; x < 16; ++x)
+            p.push_back(y < 4 ? red : blue);
     return p;
 }
 
 struct Turn {
     float angle;
-    RECT redBand;  // where the top band lands, inside dest {100, 100, 116, 116}
+    RECT redBand; // where the top band lands, inside dest {100, 100, 116, 116}
 };
 
 TEST_F(DrawTest, PositiveAnglesTurnClockwiseAboutTheCentre) {
     const TextureHandle h = pictureFromPixels(L"arrow", 16, 16, redTop());
     const float quarter = std::numbers::pi_v<float> / 2;
     const Turn turns[] = {
-        {quarter, {112, 100, 116, 116}},      // top edge goes to the right
-        {-quarter, {100, 100, 104, 116}},     // and to the left the other way
-        {2 * quarter, {100, 112, 116, 116}},  // half a turn: to the bottom
+        {quarter, {112, 100, 116, 116}},     // top edge goes to the right
+        {-quarter, {100, 100, 104, 116}},    // and to the left the other way
+        {2 * quarter, {100, 112, 116, 116}}, // half a turn: to the bottom
     };
     for (const Turn& t : turns) {
         const auto px = render({96, 96, 120, 120}, [&] {
@@ -182,7 +191,8 @@ TEST_F(DrawTest, PositiveAnglesTurnClockwiseAboutTheCentre) {
                                         ptInRect(t.redBand, x + 1, y) != inBand ||
                                         ptInRect(t.redBand, x, y - 1) != inBand ||
                                         ptInRect(t.redBand, x, y + 1) != inBand;
-                if (onBandEdge) continue;
+                if (onBandEdge)
+                    continue;
                 ASSERT_EQ(pixelAt(px, 24, x - 96, y - 96), inBand ? red : blue)
                     << "angle " << t.angle << " at " << x << "," << y;
             }
@@ -209,7 +219,8 @@ TEST_F(DrawTest, FreedOrInvalidHandlesDrawNothing) {
         manager->drawTexture(manager->invalidHandle(), {0, 0, 8, 8}, nullptr, white, 0.0f);
         manager->drawTexture(12345, {0, 0, 8, 8}, nullptr, white, 0.0f);
     });
-    for (std::uint32_t p : px) ASSERT_EQ(p, black);
+    for (std::uint32_t p : px)
+        ASSERT_EQ(p, black);
 }
 
 } // namespace

@@ -1,9 +1,9 @@
 // Device loss and lazy restore, eviction when texture memory runs out, lock-and-fill, texel
 // copies and frame statistics.
 
-#include <regex>
-
 #include "render/RenderFixture.h"
+
+#include <regex>
 
 namespace {
 
@@ -34,7 +34,8 @@ TEST_F(TextureTableTest, LostDeviceComesBackWithTexturesRebuiltOnlyWhenUsed) {
     });
     EXPECT_NE(manager->entry(a).texture, nullptr);
     EXPECT_EQ(manager->entry(b).texture, nullptr);
-    for (std::uint32_t p : px) ASSERT_EQ(p, 0xFF102030u);
+    for (std::uint32_t p : px)
+        ASSERT_EQ(p, 0xFF102030u);
 }
 
 TEST_F(TextureTableTest, RestoreWithoutLossOnlyReleasesTextures) {
@@ -47,16 +48,18 @@ TEST_F(TextureTableTest, RestoreWithoutLossOnlyReleasesTextures) {
 
 TEST_F(TextureTableTest, VideoFrameTextureIgnoresItsFourthByteBeforeAndAfterLoss) {
     // Alpha bytes of 0 in an XRGB texture must still draw opaque.
-    const TextureHandle frame = pictureFromPixels(L"frame", 4, 4, uniform(4, 4, 0x00C08040),
-                                                  PixelFormat::XRGB);
+    const TextureHandle frame =
+        pictureFromPixels(L"frame", 4, 4, uniform(4, 4, 0x00C08040), PixelFormat::XRGB);
     const auto draw = [&] { manager->drawTexture(frame, {0, 0, 4, 4}, nullptr, white, 0.0f); };
-    for (std::uint32_t p : render({0, 0, 4, 4}, draw)) ASSERT_EQ(p, 0xFFC08040u);
+    for (std::uint32_t p : render({0, 0, 4, 4}, draw))
+        ASSERT_EQ(p, 0xFFC08040u);
 
     manager->simulateDeviceLoss();
     ASSERT_TRUE(manager->isDeviceLost());
     ASSERT_TRUE(manager->restoreDevice());
     EXPECT_EQ(manager->entry(frame).format, PixelFormat::XRGB);
-    for (std::uint32_t p : render({0, 0, 4, 4}, draw)) ASSERT_EQ(p, 0xFFC08040u);
+    for (std::uint32_t p : render({0, 0, 4, 4}, draw))
+        ASSERT_EQ(p, 0xFFC08040u);
 }
 
 TEST_F(TextureTableTest, FillWritesTheTextureButNotTheTexelCopyUntilTaken) {
@@ -66,7 +69,8 @@ TEST_F(TextureTableTest, FillWritesTheTextureButNotTheTexelCopyUntilTaken) {
     EXPECT_EQ(e.textureWidth, 8);
     EXPECT_EQ(e.textureHeight, 4);
     ASSERT_EQ(e.texelCopy.size(), 8u * 4u * 4u);
-    for (std::uint8_t byte : e.texelCopy) ASSERT_EQ(byte, 0);
+    for (std::uint8_t byte : e.texelCopy)
+        ASSERT_EQ(byte, 0);
 
     int seenZero = -1, seenHeight = -1, seenPitch = -1;
     manager->fillTexture(h, [&](std::uint8_t* texels, int pitch, int zero, int height) {
@@ -87,13 +91,14 @@ TEST_F(TextureTableTest, FillWritesTheTextureButNotTheTexelCopyUntilTaken) {
     const auto px = render({0, 0, 5, 3}, [&] {
         manager->drawTexture(h, {0, 0, 5, 3}, nullptr, white, 0.0f);
     });
-    for (std::uint32_t p : px) ASSERT_EQ(p, 0xFF332211u);
+    for (std::uint32_t p : px)
+        ASSERT_EQ(p, 0xFF332211u);
 
     manager->takeTexelCopy(h);
     ASSERT_EQ(e.texelCopy.size(), 8u * 4u * 4u);
     EXPECT_EQ(e.texelCopy[0], 0x11);
     EXPECT_EQ(e.texelCopy[3], 0xFF);
-    EXPECT_EQ(e.texelCopy[5 * 4], 0); // beyond the image width
+    EXPECT_EQ(e.texelCopy[5 * 4], 0);                  // beyond the image width
     EXPECT_EQ(e.texelCopy[(2 * 8 + 4) * 4 + 2], 0x33); // last image texel, row pitch 8 texels
 }
 
@@ -115,7 +120,8 @@ TEST_F(TextureTableTest, FillWhileLostKeepsTheTexelsForTheRestore) {
     const auto px = render({0, 0, 4, 4}, [&] {
         manager->drawTexture(h, {0, 0, 4, 4}, nullptr, white, 0.0f);
     });
-    for (std::uint32_t p : px) ASSERT_EQ(p, 0xFF102030u);
+    for (std::uint32_t p : px)
+        ASSERT_EQ(p, 0xFF102030u);
 }
 
 TEST_F(TextureTableTest, OutOfTextureMemoryEvictsOtherTexturesLowestHandleFirst) {
@@ -133,7 +139,8 @@ TEST_F(TextureTableTest, OutOfTextureMemoryEvictsOtherTexturesLowestHandleFirst)
     const auto px = render({0, 0, 32, 32}, [&] {
         manager->drawTexture(a, {0, 0, 32, 32}, nullptr, white, 0.0f);
     });
-    for (std::uint32_t p : px) ASSERT_EQ(p, 0xFF0000AAu);
+    for (std::uint32_t p : px)
+        ASSERT_EQ(p, 0xFF0000AAu);
     EXPECT_NE(manager->entry(a).texture, nullptr);
     EXPECT_EQ(manager->entry(b).texture, nullptr);
     EXPECT_NE(manager->entry(c).texture, nullptr);

@@ -1,15 +1,12 @@
 #pragma once
 // Real PNG and JPEG files made with libpng and libjpeg for the decoder tests.
 
-#include <png.h>
-
-#include <cstdio>
-
-#include <jpeglib.h>
-
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <jpeglib.h>
+#include <png.h>
 #include <stdexcept>
 #include <vector>
 
@@ -46,9 +43,11 @@ makePng(const PngLayout& layout, std::vector<std::vector<std::uint8_t>> rows,
                  static_cast<png_uint_32>(layout.height), layout.bitDepth, layout.colourType,
                  layout.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    if (extra) extra(png, info);
+    if (extra)
+        extra(png, info);
     std::vector<png_bytep> pointers;
-    for (auto& row : rows) pointers.push_back(row.data());
+    for (auto& row : rows)
+        pointers.push_back(row.data());
     png_set_rows(png, info, pointers.data());
     png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
     png_destroy_write_struct(&png, &info);
@@ -85,8 +84,8 @@ inline std::vector<std::uint8_t> makeJpeg(int width, int height, int components,
 }
 
 // What plain libjpeg makes of a JPEG: interleaved RGB (grey repeated into all three).
-inline std::vector<std::uint8_t> referenceJpegRgb(const std::vector<std::uint8_t>& file,
-                                                  int& width, int& height) {
+inline std::vector<std::uint8_t> referenceJpegRgb(const std::vector<std::uint8_t>& file, int& width,
+                                                  int& height) {
     jpeg_decompress_struct info{};
     jpeg_error_mgr errors{};
     info.err = jpeg_std_error(&errors);

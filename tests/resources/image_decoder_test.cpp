@@ -1,13 +1,12 @@
 // Real PNG and JPEG files through the picture decoder, checked texel by texel.
 
-#include <gtest/gtest.h>
-
-#include <cmath>
-#include <sstream>
-#include <string>
-
 #include "resources/ImageDecoder.h"
 #include "resources/PictureMaker.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <string>
 
 namespace {
 
@@ -47,7 +46,8 @@ Decoded decode(const Bytes& bytes) {
 bool close(std::uint32_t a, std::uint32_t b, int tolerance) {
     for (int shift = 0; shift < 32; shift += 8) {
         const int d = static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF);
-        if (d > tolerance || -d > tolerance) return false;
+        if (d > tolerance || -d > tolerance)
+            return false;
     }
     return true;
 }
@@ -119,11 +119,7 @@ std::vector<PngCase> pngCases() {
          {{0x12, 0x34, 0xAB, 0xCD, 0xFF, 0x00, 0x80, 0x80}},
          {},
          {0x8012ABFF}},
-        {"16-bit grey",
-         {1, 1, PNG_COLOR_TYPE_GRAY, 16},
-         {{0x9A, 0xFF}},
-         {},
-         {0xFF9A9A9A}},
+        {"16-bit grey", {1, 1, PNG_COLOR_TYPE_GRAY, 16}, {{0x9A, 0xFF}}, {}, {0xFF9A9A9A}},
         {"gAMA 1.0 is corrected towards screen gamma 2.2",
          {4, 1, PNG_COLOR_TYPE_RGB, 8},
          {{0, 0, 0, 64, 64, 64, 128, 128, 128, 255, 255, 255}},
@@ -168,8 +164,8 @@ TEST(PngDecoding, EveryColourTypeComesOutAsBgra) {
             for (int x = 0; x < d.width; ++x) {
                 const std::uint32_t want = c.expected[static_cast<std::size_t>(y * d.width + x)];
                 EXPECT_TRUE(close(d.argb(x, y), want, c.tolerance))
-                    << "pixel " << x << "," << y << std::hex << " got " << d.argb(x, y)
-                    << " want " << want;
+                    << "pixel " << x << "," << y << std::hex << " got " << d.argb(x, y) << " want "
+                    << want;
             }
             // Nothing is written past the picture's width in the row.
             EXPECT_EQ(d.texels[static_cast<std::size_t>(y * d.pitch + d.width * 4)], 0xEE);
@@ -233,7 +229,8 @@ std::uint32_t chunkCrc(const std::uint8_t* bytes, std::size_t length) {
     std::uint32_t crc = 0xFFFFFFFFu;
     for (std::size_t i = 0; i < length; ++i) {
         crc ^= bytes[i];
-        for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
     }
     return crc ^ 0xFFFFFFFFu;
 }
@@ -243,7 +240,8 @@ TEST(PngDecoding, OversizedHeaderIsRefusedBeforeAnyTexelsAreAsked) {
     // Width 100 000 in IHDR, CRC made to match so that only the size is wrong.
     huge[16] = 0x00, huge[17] = 0x01, huge[18] = 0x86, huge[19] = 0xA0;
     const std::uint32_t crc = chunkCrc(huge.data() + 12, 17);
-    huge[29] = static_cast<std::uint8_t>(crc >> 24), huge[30] = static_cast<std::uint8_t>(crc >> 16);
+    huge[29] = static_cast<std::uint8_t>(crc >> 24),
+    huge[30] = static_cast<std::uint8_t>(crc >> 16);
     huge[31] = static_cast<std::uint8_t>(crc >> 8), huge[32] = static_cast<std::uint8_t>(crc);
     bool asked = false;
     resources::DecodedPicture picture;

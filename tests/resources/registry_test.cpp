@@ -1,15 +1,14 @@
 // Names, handles and reference counts of the texture registry, numbered resources, the companion
 // folder and picture files.
 
-#include <unistd.h>
-
-#include <filesystem>
-#include <fstream>
-
 #include "render/RenderFixture.h"
 #include "resources/EmbeddedAssets.h"
 #include "resources/NumberedResources.h"
 #include "resources/PictureMaker.h"
+
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
 
 namespace {
 
@@ -24,7 +23,8 @@ Bytes rgbPng(int width, int height, std::uint8_t shade) {
 void writeFile(const std::filesystem::path& path, const Bytes& bytes) {
     std::filesystem::create_directories(path.parent_path());
     std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
 class RegistryTest : public RenderFixture {
@@ -76,11 +76,11 @@ TEST_F(RegistryTest, SmallPictureSitsInTheTopLeftOfItsPowerOfTwoTexture) {
     std::vector<Bytes> rows;
     for (std::uint8_t y = 0; y < 3; ++y) {
         Bytes row;
-        for (std::uint8_t x = 0; x < 3; ++x) row.insert(row.end(), {x, y, 200});
+        for (std::uint8_t x = 0; x < 3; ++x)
+            row.insert(row.end(), {x, y, 200});
         rows.push_back(row);
     }
-    const TextureHandle h =
-        load(L"three", pictures::makePng({3, 3, PNG_COLOR_TYPE_RGB, 8}, rows));
+    const TextureHandle h = load(L"three", pictures::makePng({3, 3, PNG_COLOR_TYPE_RGB, 8}, rows));
     const TextureEntry& e = manager->entry(h);
     EXPECT_EQ(e.imageRect, (RECT{0, 0, 3, 3}));
     ASSERT_EQ(e.textureWidth, 4);
@@ -188,17 +188,27 @@ TEST_F(RegistryTest, OtherNamesArePictureFilePaths) {
 
 TEST(ResourceNumber, OnlyWholeDecimalNumbersCount) {
     const std::pair<std::wstring, std::optional<long>> cases[] = {
-        {L"101", 101},   {L"0101", 101},     {L"+7", 7},          {L"-3", -3},
-        {L"", {}},       {L"+", {}},         {L"101.png", {}},    {L" 101", {}},
-        {L"1O1", {}},    {L"ExitButton", {}}, {L"99999999999999999999999", {}},
+        {L"101", 101},
+        {L"0101", 101},
+        {L"+7", 7},
+        {L"-3", -3},
+        {L"", {}},
+        {L"+", {}},
+        {L"101.png", {}},
+        {L" 101", {}},
+        {L"1O1", {}},
+        {L"ExitButton", {}},
+        {L"99999999999999999999999", {}},
     };
     for (const auto& [text, number] : cases)
         EXPECT_EQ(resources::parseResourceNumber(text), number) << platform::toUtf8(text);
 }
 
 TEST(EmbeddedAssets, SkinPicturesAreFoundByBaseName) {
-    if (resources::embeddedAssets().empty()) GTEST_SKIP() << "no assets embedded";
-    const resources::EmbeddedAsset* exit = resources::findEmbeddedAsset(std::wstring(L"ExitButton"));
+    if (resources::embeddedAssets().empty())
+        GTEST_SKIP() << "no assets embedded";
+    const resources::EmbeddedAsset* exit =
+        resources::findEmbeddedAsset(std::wstring(L"ExitButton"));
     ASSERT_NE(exit, nullptr);
     EXPECT_EQ(exit->bytes.size() > 8 && exit->bytes[0] == 0x89, true);
     EXPECT_EQ(resources::findEmbeddedAsset(std::wstring(L"exitbutton")), nullptr);

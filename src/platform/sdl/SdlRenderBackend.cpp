@@ -1,10 +1,10 @@
 #include "platform/sdl/SdlRenderBackend.h"
 
-#include <cstring>
-#include <new>
-
 #include "platform/sdl/SdlRenderFactory.h"
 #include "platform/sdl/SdlWindowAccess.h"
+
+#include <cstring>
+#include <new>
 
 namespace platform {
 
@@ -28,7 +28,8 @@ SdlRenderBackend::SdlRenderBackend(SDL_Window* window) : window_(window) {
 
 SdlRenderBackend::~SdlRenderBackend() {
     SDL_DelEventWatch(&SdlRenderBackend::watchEvents, this);
-    if (renderer_) SDL_DestroyRenderer(renderer_);
+    if (renderer_)
+        SDL_DestroyRenderer(renderer_);
 }
 
 int SDLCALL SdlRenderBackend::watchEvents(void* self, SDL_Event* event) {
@@ -39,9 +40,12 @@ int SDLCALL SdlRenderBackend::watchEvents(void* self, SDL_Event* event) {
 }
 
 bool SdlRenderBackend::makeRenderer() {
-    renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
-    if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
-    if (!renderer_) return false;
+    renderer_ =
+        SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
+    if (!renderer_)
+        renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
+    if (!renderer_)
+        return false;
     // Every coordinate above this layer is an 800 x 600 picture coordinate; SDL scales it
     // uniformly onto the output and letterboxes the rest.
     SDL_RenderSetLogicalSize(renderer_, SCREEN_WIDTH, SCREEN_HEIGHT);
@@ -50,16 +54,20 @@ bool SdlRenderBackend::makeRenderer() {
 }
 
 render::DeviceTexture* SdlRenderBackend::createTexture(int width, int height, PixelFormat format) {
-    if (!renderer_ || width <= 0 || height <= 0) return nullptr;
-    const std::size_t bytes = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
-    if (memoryCap_ != 0 && memoryUsed_ + bytes > memoryCap_) throw std::bad_alloc();
+    if (!renderer_ || width <= 0 || height <= 0)
+        return nullptr;
+    const std::size_t bytes =
+        static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
+    if (memoryCap_ != 0 && memoryUsed_ + bytes > memoryCap_)
+        throw std::bad_alloc();
     const Uint32 sdlFormat =
         format == PixelFormat::ARGB ? SDL_PIXELFORMAT_ARGB8888 : SDL_PIXELFORMAT_RGB888;
     SDL_ClearError();
     SDL_Texture* sdl =
         SDL_CreateTexture(renderer_, sdlFormat, SDL_TEXTUREACCESS_STREAMING, width, height);
     if (!sdl) {
-        if (isOutOfMemory(SDL_GetError())) throw std::bad_alloc();
+        if (isOutOfMemory(SDL_GetError()))
+            throw std::bad_alloc();
         return nullptr;
     }
     SDL_SetTextureBlendMode(sdl, SDL_BLENDMODE_BLEND);
@@ -70,7 +78,8 @@ render::DeviceTexture* SdlRenderBackend::createTexture(int width, int height, Pi
 }
 
 void SdlRenderBackend::destroyTexture(render::DeviceTexture* texture) {
-    if (!texture) return;
+    if (!texture)
+        return;
     memoryUsed_ -= texture->bytes;
     SDL_DestroyTexture(texture->sdl);
     delete texture;
@@ -79,19 +88,22 @@ void SdlRenderBackend::destroyTexture(render::DeviceTexture* texture) {
 bool SdlRenderBackend::lockTexture(render::DeviceTexture* texture, std::uint8_t*& texels,
                                    int& pitch) {
     void* pixels = nullptr;
-    if (!texture || SDL_LockTexture(texture->sdl, nullptr, &pixels, &pitch) != 0) return false;
+    if (!texture || SDL_LockTexture(texture->sdl, nullptr, &pixels, &pitch) != 0)
+        return false;
     texels = static_cast<std::uint8_t*>(pixels);
     return true;
 }
 
 void SdlRenderBackend::unlockTexture(render::DeviceTexture* texture) {
-    if (texture) SDL_UnlockTexture(texture->sdl);
+    if (texture)
+        SDL_UnlockTexture(texture->sdl);
 }
 
 void SdlRenderBackend::drawQuad(render::DeviceTexture* texture,
                                 const render::QuadVertex (&corners)[4],
                                 render::TextureFilter filter) {
-    if (!renderer_ || !texture) return;
+    if (!renderer_ || !texture)
+        return;
     const SDL_ScaleMode mode =
         filter == render::TextureFilter::Linear ? SDL_ScaleModeLinear : SDL_ScaleModeNearest;
     if (texture->scaleMode != mode) {
@@ -109,7 +121,8 @@ void SdlRenderBackend::drawQuad(render::DeviceTexture* texture,
 }
 
 void SdlRenderBackend::setClip(const RECT* clip) {
-    if (!renderer_) return;
+    if (!renderer_)
+        return;
     if (!clip) {
         SDL_RenderSetClipRect(renderer_, nullptr);
         return;
@@ -119,22 +132,26 @@ void SdlRenderBackend::setClip(const RECT* clip) {
 }
 
 void SdlRenderBackend::clear(std::uint32_t argb) {
-    if (!renderer_) return;
+    if (!renderer_)
+        return;
     const SDL_Color c = vertexColour(argb);
     SDL_SetRenderDrawColor(renderer_, c.r, c.g, c.b, c.a);
     SDL_RenderClear(renderer_);
 }
 
 void SdlRenderBackend::present() {
-    if (renderer_) SDL_RenderPresent(renderer_);
+    if (renderer_)
+        SDL_RenderPresent(renderer_);
 }
 
 bool SdlRenderBackend::recreate() {
-    if (renderer_) SDL_DestroyRenderer(renderer_);
+    if (renderer_)
+        SDL_DestroyRenderer(renderer_);
     renderer_ = nullptr;
     memoryUsed_ = 0;
     lost_.store(false);
-    if (makeRenderer()) return true;
+    if (makeRenderer())
+        return true;
     lost_.store(true);
     return false;
 }
@@ -144,23 +161,28 @@ void SdlRenderBackend::simulateDeviceLoss() {
     event.type = SDL_RENDER_DEVICE_RESET;
     // Pushing runs the event watch just as a real reset does; without an event queue, say it
     // directly.
-    if (SDL_PushEvent(&event) != 1) lost_.store(true);
+    if (SDL_PushEvent(&event) != 1)
+        lost_.store(true);
 }
 
 bool SdlRenderBackend::readPixels(const RECT& area, std::vector<std::uint32_t>& argbOut) {
-    if (!renderer_ || area.right <= area.left || area.bottom <= area.top) return false;
+    if (!renderer_ || area.right <= area.left || area.bottom <= area.top)
+        return false;
     const int width = area.right - area.left;
     const int height = area.bottom - area.top;
     argbOut.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
     // Each logical pixel is read where the letterboxed picture puts its centre.
     int outputW = 0;
     int outputH = 0;
-    if (SDL_GetRendererOutputSize(renderer_, &outputW, &outputH) != 0) return false;
-    std::vector<std::uint32_t> output(static_cast<std::size_t>(outputW) * static_cast<std::size_t>(outputH));
+    if (SDL_GetRendererOutputSize(renderer_, &outputW, &outputH) != 0)
+        return false;
+    std::vector<std::uint32_t> output(static_cast<std::size_t>(outputW) *
+                                      static_cast<std::size_t>(outputH));
     const SDL_Rect whole{0, 0, outputW, outputH};
     SDL_Rect clip{};
     const bool clipped = SDL_RenderIsClipEnabled(renderer_) == SDL_TRUE;
-    if (clipped) SDL_RenderGetClipRect(renderer_, &clip);
+    if (clipped)
+        SDL_RenderGetClipRect(renderer_, &clip);
     SDL_RenderSetClipRect(renderer_, nullptr);
     float scaleX = 1.0f;
     float scaleY = 1.0f;
@@ -176,20 +198,26 @@ bool SdlRenderBackend::readPixels(const RECT& area, std::vector<std::uint32_t>& 
     SDL_RenderSetViewport(renderer_, nullptr);
     const bool ok = SDL_RenderReadPixels(renderer_, &whole, SDL_PIXELFORMAT_ARGB8888, output.data(),
                                          outputW * 4) == 0;
-    if (logicalW > 0) SDL_RenderSetLogicalSize(renderer_, logicalW, logicalH);
-    if (clipped) SDL_RenderSetClipRect(renderer_, &clip);
-    if (!ok) return false;
+    if (logicalW > 0)
+        SDL_RenderSetLogicalSize(renderer_, logicalW, logicalH);
+    if (clipped)
+        SDL_RenderSetClipRect(renderer_, &clip);
+    if (!ok)
+        return false;
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
-            const int ox = static_cast<int>((static_cast<float>(viewport.x) +
-                                                              (static_cast<float>(area.left + x) + 0.5f)) *
-                                                             scaleX);
-            const int oy = static_cast<int>((static_cast<float>(viewport.y) +
-                                             (static_cast<float>(area.top + y) + 0.5f)) *
-                                            scaleY);
-            if (ox < 0 || oy < 0 || ox >= outputW || oy >= outputH) continue;
-            argbOut[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)] =
-                output[static_cast<std::size_t>(oy) * static_cast<std::size_t>(outputW) + static_cast<std::size_t>(ox)];
+            const int ox = static_cast<int>(
+                (static_cast<float>(viewport.x) + (static_cast<float>(area.left + x) + 0.5f)) *
+                scaleX);
+            const int oy = static_cast<int>(
+                (static_cast<float>(viewport.y) + (static_cast<float>(area.top + y) + 0.5f)) *
+                scaleY);
+            if (ox < 0 || oy < 0 || ox >= outputW || oy >= outputH)
+                continue;
+            argbOut[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+                    static_cast<std::size_t>(x)] =
+                output[static_cast<std::size_t>(oy) * static_cast<std::size_t>(outputW) +
+                       static_cast<std::size_t>(ox)];
         }
     }
     return true;
@@ -197,7 +225,8 @@ bool SdlRenderBackend::readPixels(const RECT& area, std::vector<std::uint32_t>& 
 
 std::unique_ptr<render::RenderBackend> createSdlRenderBackend(NativeWindow& window) {
     auto backend = std::make_unique<SdlRenderBackend>(sdlWindowOf(window));
-    if (!backend->valid()) return nullptr;
+    if (!backend->valid())
+        return nullptr;
     return backend;
 }
 

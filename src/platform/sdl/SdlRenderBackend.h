@@ -3,12 +3,11 @@
 // SDL_RenderGeometry call per quad, the clip rectangle, and device resets noticed through an
 // event watch.
 
-#include <SDL.h>
+#include "render/RenderBackend.h"
 
+#include <SDL.h>
 #include <atomic>
 #include <cstddef>
-
-#include "render/RenderBackend.h"
 
 namespace render {
 

@@ -7,7 +7,8 @@ namespace platform {
 void drawQuadsWithBareSdl(render::RenderBackend& backend, render::DeviceTexture* texture,
                           std::span<const RECT> dests, float uMax, float vMax, std::uint32_t argb) {
     auto* sdlBackend = dynamic_cast<SdlRenderBackend*>(&backend);
-    if (!sdlBackend || !texture) return;
+    if (!sdlBackend || !texture)
+        return;
     SDL_Renderer* renderer = sdlBackend->renderer();
     const SDL_Color colour{static_cast<Uint8>(argb >> 16), static_cast<Uint8>(argb >> 8),
                            static_cast<Uint8>(argb), static_cast<Uint8>(argb >> 24)};

@@ -2,10 +2,10 @@
 // The same quads drawn with bare SDL_RenderGeometry calls, bypassing the device layer: the
 // yardstick the rendering benchmark compares drawTexture against.
 
+#include "render/RenderBackend.h"
+
 #include <cstdint>
 #include <span>
-
-#include "render/RenderBackend.h"
 
 namespace platform {
 

@@ -2,9 +2,9 @@
 // Makes the SDL renderer behind the device layer. No SDL types here so that resources code can
 // create it.
 
-#include <memory>
-
 #include "render/RenderBackend.h"
+
+#include <memory>
 
 namespace platform {
 
