@@ -19,6 +19,7 @@ void startResources(platform::NativeWindow& window, bool /*windowed*/) {
     // The window decides full screen or windowed; the renderer always draws an 800 x 600 picture.
     shutdownResources();
     theResourceManager = std::make_unique<IMResourceManager>();
+    theResourceManager->startSound(); // without sound the program goes on silently
     std::unique_ptr<render::RenderBackend> backend = platform::createSdlRenderBackend(window);
     if (!backend) {
         theResourceManager.reset();

@@ -2,13 +2,14 @@
 // The one process-wide resource object: texture registry and graphics device (and, through
 // further bases and members, the sound system and the text views' font cache).
 
+#include "media/CSoundSystem.h"
 #include "resources/TextureRegistry.h"
 
 namespace platform {
 class NativeWindow;
 }
 
-class IMResourceManager : public TextureRegistry {
+class IMResourceManager : public CSoundSystem, public TextureRegistry {
 public:
     IMResourceManager() = default;
     ~IMResourceManager() override;

@@ -1,0 +1,174 @@
+#include "media/CSoundSystem.h"
+
+#include <string>
+
+#include "media/CSoundStream.h"
+#include "media/SoundSource.h"
+#include "platform/MessageQueue.h"
+#include "platform/Platform.h"
+#include "platform/audio/AudioOutput.h"
+#include "resources/NumberedResources.h"
+#include "window/IMWindow.h"
+
+CSoundSystem::CSoundSystem() = default;
+
+CSoundSystem::~CSoundSystem() {
+    stopAll();
+    streams_.clear();
+    sources_.clear();
+    output_.reset();
+    if (handlerWindow_ && (handlerWindow_ == window_ || handlerWindow_ == imWindow()))
+        handlerWindow_->setRegisteredMessageHandler(nullptr);
+}
+
+void CSoundSystem::stopAll() {
+    for (auto& [id, stream] : streams_) stream->shutdown();
+}
+
+int CSoundSystem::startSound(IMWindow* window) {
+    window_ = window;
+    msgPlay_ = platform::registerMessage(L"WM_IM_ONSOUNDPLAY");
+    if (msgPlay_ != 0) msgLabel_ = platform::registerMessage(L"WM_IM_ONLABEL");
+    if (msgLabel_ != 0) msgStop_ = platform::registerMessage(L"WM_IM_ONSOUNDSTOP");
+    if (msgStop_ != 0) msgEnded_ = platform::registerMessage(L"WM_IM_ONSOUNDPOUSE");
+    if (window_) attachWindow(window_);
+    if (output_) return 0;
+    std::string error;
+    output_ = platform::AudioOutput::open(
+        kOutputRate, 2,
+        [this](std::int16_t* samples, int frames) { mixer_.render(samples, frames); }, error);
+    if (!output_) {
+        platform::debugOutput(L"Звук недоступен: " + platform::utf8ToWide(error) + L"\n");
+        return -1;
+    }
+    return 0;
+}
+
+void CSoundSystem::attachWindow(IMWindow* window) {
+    window_ = window;
+    if (window) installHandler(window);
+}
+
+void CSoundSystem::installHandler(IMWindow* window) {
+    if (window == handlerWindow_) return;
+    window->setRegisteredMessageHandler([this](std::uint32_t message, WPARAM wParam, LPARAM lParam) {
+        if (isSoundMessage(message)) handleSoundMessage(message, wParam, lParam);
+    });
+    handlerWindow_ = window;
+}
+
+IMWindow* CSoundSystem::window() {
+    IMWindow* current = window_ ? window_ : imWindow();
+    if (current) installHandler(current);
+    return current;
+}
+
+bool CSoundSystem::isSoundMessage(std::uint32_t message) const {
+    return message != 0 &&
+           (message == msgPlay_ || message == msgStop_ || message == msgEnded_ || message == msgLabel_);
+}
+
+std::uint64_t CSoundSystem::numberedTailFrames(int rate, int channels) {
+    // ⌊rate × channels × 2 × 0.02⌋ in integers.
+    return static_cast<std::uint64_t>(rate) * static_cast<std::uint64_t>(channels) * 2 * 2 / 100;
+}
+
+CSoundStream* CSoundSystem::stream(std::uint32_t id) const {
+    if (id == 0) return nullptr;
+    auto it = streams_.find(id);
+    return it == streams_.end() ? nullptr : it->second.get();
+}
+
+std::uint32_t CSoundSystem::reuseLoaded(const std::wstring& name, bool& found) {
+    found = false;
+    for (auto& entry : sources_) {
+        if (entry.name != name) continue;
+        found = true;
+        for (auto& [id, stream] : streams_) {
+            if (stream->source() == entry.source.get()) {
+                // Whoever loads the sound again takes it over: earlier end handlers are dropped.
+                stream->ended.disconnect_all_slots();
+                return id;
+            }
+        }
+        ++entry.useCount;
+        const std::uint32_t id = ++lastId_;
+        if (streams_.count(id) != 0) return 0;
+        streams_.emplace(id, std::make_unique<CSoundStream>(this, entry.source.get(), id));
+        return id;
+    }
+    return 0;
+}
+
+std::uint32_t CSoundSystem::loadFromSource(
+    const std::wstring& name, const boost::function<std::unique_ptr<SoundSource>()>& open) {
+    bool found = false;
+    const std::uint32_t reused = reuseLoaded(name, found);
+    if (found) return reused;
+    // Without a device nothing could be heard: the load fails and the caller goes on silently.
+    if (!output_) return 0;
+    std::unique_ptr<SoundSource> source = open();
+    if (!source) return 0;
+    SoundSource* raw = source.get();
+    sources_.push_back(SoundSourceEntry{std::move(source), 1, name});
+    const std::uint32_t id = ++lastId_;
+    if (streams_.count(id) != 0) return 0;
+    streams_.emplace(id, std::make_unique<CSoundStream>(this, raw, id));
+    return id;
+}
+
+std::uint32_t CSoundSystem::loadSound(const std::wstring& name) {
+    return loadFromSource(name, [&name]() -> std::unique_ptr<SoundSource> {
+        if (const auto number = resources::parseResourceNumber(name)) {
+            auto bytes = resources::loadNumberedResource(*number);
+            if (!bytes) return nullptr;
+            return SoundSource::fromNumberedResource(std::move(*bytes));
+        }
+        return SoundSource::fromFile(std::filesystem::path(platform::toUtf8(name)));
+    });
+}
+
+std::uint32_t CSoundSystem::loadSound(const std::wstring& name, const void* data, std::size_t length) {
+    return loadFromSource(name, [data, length]() -> std::unique_ptr<SoundSource> {
+        if (!data) return nullptr;
+        return SoundSource::fromMemory(
+            std::span<const std::uint8_t>(static_cast<const std::uint8_t*>(data), length));
+    });
+}
+
+bool CSoundSystem::playSound(std::uint32_t id, bool loop) {
+    CSoundStream* s = stream(id);
+    if (!s) return false;
+    window(); // the notices must reach a handler
+    return s->play(loop);
+}
+
+bool CSoundSystem::stopSound(std::uint32_t id) {
+    CSoundStream* s = stream(id);
+    return s ? s->stop() : false;
+}
+
+boost::signals2::connection CSoundSystem::onSoundEnded(std::uint32_t id, const SoundSlot& slot) {
+    CSoundStream* s = stream(id);
+    if (!s) return {};
+    return s->ended.connect(slot);
+}
+
+void CSoundSystem::addSoundLabel(std::uint32_t id, std::uint32_t position, const LabelSlot& slot) {
+    if (CSoundStream* s = stream(id)) s->addLabel(position, slot);
+}
+
+void CSoundSystem::handleSoundMessage(std::uint32_t message, WPARAM wParam, LPARAM lParam) {
+    CSoundStream* s = stream(wParam);
+    if (!s || message == 0) return;
+    if (message == msgPlay_) {
+        if (!s->started.empty()) s->started(s->id());
+    } else if (message == msgEnded_) {
+        s->onEndedNotice();
+        if (!s->ended.empty()) s->ended(s->id());
+    } else if (message == msgStop_) {
+        if (!s->stopped.empty()) s->stopped(s->id());
+    } else if (message == msgLabel_) {
+        s->fireLabel(static_cast<std::uint32_t>(lParam));
+    }
+}
