@@ -8,6 +8,7 @@ import numpy as np
 
 import figures
 import images
+import ogg_pages
 import texts
 from common import (BLUE, INK, ORANGE, atomic_write_bytes, centred_text, darker, draw_cursor,
                     fit_font, lighter, rounded_rect, set_font, shaded_disc, star_path, vgradient)
@@ -112,6 +113,16 @@ def burst(ctx, cx, cy, x, count=10, reach=150, seed=0):
         star_path(ctx, cx + math.cos(a) * d, cy + math.sin(a) * d, size, size * 0.45,
                   rotation=x * 3 + i)
         ctx.set_source_rgba(*colours[i % len(colours)], 1 - x ** 3)
+        ctx.fill()
+
+
+def orbiting_stars(ctx, cx, cy, rx, ry, t, alpha=1.0):
+    """Two stars circling a caption: keeps the closing seconds alive (and no two frames alike,
+    which ffmpeg's Theora path needs: a long run of identical frames at a clip's end lost frames)."""
+    for k in range(2):
+        a = t * 2.2 + k * math.pi
+        star_path(ctx, cx + rx * math.cos(a), cy + ry * math.sin(a), 13, 6, rotation=t * 3)
+        ctx.set_source_rgba(1.0, 0.80, 0.15, alpha)
         ctx.fill()
 
 
@@ -262,6 +273,7 @@ def _key_scene(ctx, t, start, end, label, text, face, press_at):
     ctx.pop_group_to_source()
     ctx.paint_with_alpha(alpha)
     caption(ctx, text, 400, 410, 40, INK, alpha, max_width=460)
+    orbiting_stars(ctx, 400, 250, 130, 85, t, alpha)
 
 
 def instruction_frame(ctx, t, background):
@@ -381,6 +393,7 @@ def slowed_frame(ctx, t, background):
         caption(ctx, "подними и перенеси назад", 420, 560, 34, INK, lifted)
     if t >= 14.6:
         caption(ctx, "Получилось!", 400, 480, 52, (0.15, 0.55, 0.2), ramp(t, 14.6, 15.0))
+        orbiting_stars(ctx, 400, 480, 200, 45, t, ramp(t, 14.6, 15.0))
     if t < 4.2:
         alpha = 1 - ramp(t, 3.6, 4.2)
         ctx.push_group()
@@ -485,20 +498,17 @@ def praise_frame(ctx, key, word, n, frames=26):
 
 # ---------------------------------------------------------------- encoding
 
-def encode(path, width, height, fps, frames, draw, serial, audio_wav=None, quality=6):
-    """Streams `frames` drawn frames into ffmpeg's Theora encoder (bit-exact Ogg output)."""
+def encode(path, width, height, fps, frames, draw, serial, audio_ogg=None, quality=6):
+    """Streams `frames` drawn frames into ffmpeg's Theora encoder (bit-exact Ogg output).
+
+    An audio track is added afterwards by interleaving Ogg pages: ffmpeg encoding video and
+    audio together lost the last frames, and its stream copy drops empty repeat-frame packets.
+    """
     tmp = path + ".part.ogv"
     cmd = ["ffmpeg", "-v", "error", "-y", "-f", "rawvideo", "-pix_fmt", "bgr0", "-s",
            f"{width}x{height}", "-r", str(fps), "-i", "-"]
-    if audio_wav:
-        cmd += ["-i", audio_wav]
-    cmd += ["-map", "0:v"] + (["-map", "1:a"] if audio_wav else [])
     cmd += ["-frames:v", str(frames), "-c:v", "libtheora", "-q:v", str(quality),
-            "-pix_fmt", "yuv420p"]
-    if audio_wav:
-        cmd += ["-c:a", "libvorbis", "-q:a", "3", "-ar", "44100", "-ac", "2"]
-    else:
-        cmd += ["-an"]
+            "-pix_fmt", "yuv420p", "-an"]
     cmd += ["-fflags", "+bitexact", "-flags", "+bitexact", "-map_metadata", "-1",
             "-serial_offset", str(serial), "-f", "ogg", tmp]
     proc = subprocess.Popen(cmd, stdin=subprocess.PIPE)
@@ -516,8 +526,15 @@ def encode(path, width, height, fps, frames, draw, serial, audio_wav=None, quali
     if proc.wait() != 0:
         raise RuntimeError(f"ffmpeg failed for {path}")
     with open(tmp, "rb") as f:
-        atomic_write_bytes(path, f.read())
+        video = f.read()
     os.remove(tmp)
+    made = ogg_pages.theora_frames(video)
+    if made != frames:
+        raise RuntimeError(f"{path}: {made} frames encoded instead of {frames}")
+    if audio_ogg:
+        with open(audio_ogg, "rb") as f:
+            video = ogg_pages.mux(video, f.read())
+    atomic_write_bytes(path, video)
     return samples
 
 
@@ -525,7 +542,7 @@ def sample_frames(frames):
     return {int(frames * k / 6) for k in range(6)} | {frames - 1}
 
 
-def write_all(assets_dir, slowed_wav):
+def write_all(assets_dir, slowed_ogg):
     """Writes every clip; returns {name: (path, {frame number: RGB array})}."""
     written = {}
     background = images.sky(800, 600, [(140, 110, 200, 60, 0.75), (620, 80, 230, 66, 0.7),
@@ -538,7 +555,7 @@ def write_all(assets_dir, slowed_wav):
     path = os.path.join(assets_dir, "numbered", "117.ogv")
     written["117"] = (path, encode(path, 800, 600, 25, 415,
                                    lambda ctx, n: slowed_frame(ctx, n / 25.0, background),
-                                   serial=117, audio_wav=slowed_wav))
+                                   serial=117, audio_ogg=slowed_ogg))
     for key, word in texts.PRAISE.items():
         def draw(ctx, n, key=key, word=word):
             # Drawn in the 320 x 200 shape the clip is shown in, stored 320 x 240.

@@ -26,9 +26,9 @@ def main():
     workdir = tempfile.mkdtemp(prefix="tavrelo-assets-")
     try:
         print("sounds ...", flush=True)
-        sound_files, slowed_wav = sounds.write_all(assets, workdir)
+        sound_files, slowed_ogg = sounds.write_all(assets, workdir)
         print("clips ...", flush=True)
-        clip_files = clips.write_all(assets, slowed_wav)
+        clip_files = clips.write_all(assets, slowed_ogg)
     finally:
         shutil.rmtree(workdir, ignore_errors=True)
 

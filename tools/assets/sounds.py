@@ -160,7 +160,7 @@ def encode_ogg(samples, rate, channels, path, serial, workdir):
 
 
 def write_all(assets_dir, workdir):
-    """Writes every sound; returns {name: path} and the wav of the slowed-stage speech."""
+    """Writes every sound; returns {name: path} and the Ogg file of the slowed-stage speech."""
     voice = Voice(workdir)
     written = {}
     serial = [1000]
@@ -174,7 +174,7 @@ def write_all(assets_dir, workdir):
 
     for name, (total, phrases) in (("116", texts.INSTRUCTION), ("119", texts.DEMONSTRATION)):
         emit(name, timed_speech(voice, total, phrases), WORK_RATE, "numbered")
-    slowed_wav = emit("118", timed_speech(voice, *texts.SLOWED), WORK_RATE, "numbered")
+    emit("118", timed_speech(voice, *texts.SLOWED), WORK_RATE, "numbered")
     emit("ENDHELPSOUND", timed_speech(voice, *texts.END_OF_HELP), 44000, "sounds")
     for name, text in texts.SHORT_PHRASES.items():
         emit(name, padded_phrase(voice, text, min_total=1.2, max_total=3.5), 44000, "numbered")
@@ -186,4 +186,4 @@ def write_all(assets_dir, workdir):
     path = os.path.join(assets_dir, "sounds", "MOUSE_CLICK_SOUND.ogg")
     encode_ogg(click(), 44000, 2, path, serial[0], workdir)
     written["MOUSE_CLICK_SOUND"] = path
-    return written, slowed_wav
+    return written, written["118"]
