@@ -80,9 +80,9 @@ void rasterizeGlyph(const GlyphCell& cell, std::uint8_t* texels, int pitch) {
     }
     if (path.total_vertices() == 0) return;
 
-    // y grows upward in the outline: the buffer is walked from its bottom row.
-    agg::rendering_buffer buffer(texels + static_cast<std::ptrdiff_t>(cell.height - 1) * pitch,
-                                 static_cast<unsigned>(cell.width),
+    // y grows upward in the outline: with a negative stride AGG starts at the last row of the
+    // memory it is given, so its row 0 is the cell's bottom row.
+    agg::rendering_buffer buffer(texels, static_cast<unsigned>(cell.width),
                                  static_cast<unsigned>(cell.height), -pitch);
     agg::pixfmt_bgra32 pixels(buffer);
     agg::renderer_base<agg::pixfmt_bgra32> base(pixels);
