@@ -251,10 +251,10 @@ IMStaticPictureBase<IMTextureView>* IMDialogBase<IMEmptyView>::createPicture(
 }
 
 IMButtonBase<IMStateView>* IMDialogBase<IMEmptyView>::createButton(
-    int x, int y, const std::wstring& normal, const std::wstring& disabled,
-    const std::wstring& hovered, const std::wstring& pressed, int layer) {
+    int x, int y, const std::wstring& normal, const std::wstring& disabledLook,
+    const std::wstring& hoveredLook, const std::wstring& pressedLook, int layer) {
     auto* button = new IMButtonBase<IMStateView>(this, layer);
-    button->setStateTextures(normal, disabled, hovered, pressed);
+    button->setStateTextures(normal, disabledLook, hoveredLook, pressedLook);
     button->setRect(button->getContentRect());
     button->moveTo(x, y);
     return button;
