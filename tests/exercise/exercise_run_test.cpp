@@ -1,0 +1,374 @@
+// The exercise run on the real application object, window and control tree, with the timers on a
+// test clock and a simulated pupil moving the mouse: twenty tasks, the stage and praise sounds,
+// the slowed stage with its instruction and drawn arrow, and the end of the run.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "exercise/App.h"
+#include "exercise/ExerciseCursor.h"
+#include "exercise/ExerciseSounds.h"
+#include "platform/Clock.h"
+#include "platform/Cursor.h"
+#include "platform/MessageQueue.h"
+
+namespace {
+
+struct Request {
+    std::wstring sound;
+    int taskIndex; // the task being started (or, for the success signal, just finished) + 0
+    friend bool operator==(const Request&, const Request&) = default;
+};
+
+std::ostream& operator<<(std::ostream& os, const Request& r) {
+    return os << std::string(r.sound.begin(), r.sound.end()) << "@" << r.taskIndex;
+}
+
+class ExerciseRun : public ::testing::Test {
+protected:
+    ExerciseRun() : clockScope(clock) {
+        app = App::instance(L"00061 Упражнение «Tavrelo»");
+        // A fixed seed: the same twenty tasks every time.
+        app->taskClock = [] { return 4242u; };
+        sounds = exercise::soundRequests().connect([this](const std::wstring& name) {
+            if (name == L"120")
+                ++successSounds;
+            else
+                requested.push_back({name, app->nextTaskIndex});
+        });
+        cursorCountAtStart = platform::cursorDisplayCount();
+    }
+    ~ExerciseRun() override {
+        App::releaseInstance();
+        platform::discardMessages();
+        while (platform::cursorDisplayCount() < cursorCountAtStart) platform::showCursor(true);
+        while (platform::cursorDisplayCount() > cursorCountAtStart) platform::showCursor(false);
+    }
+
+    void update() { app->window->onUpdate(IMEvent(app->window, IM_MSG_CLOSE)); }
+    void jump(std::uint64_t ms) {
+        clock.advanceMs(ms);
+        app->window->fireDueTimers();
+        update();
+    }
+    void mouse(POINT p) {
+        app->window->onMouseMove(IMMouseEvent(app->window, WM_MOUSEMOVE, 0, p.x, p.y));
+    }
+    POINT cursor() {
+        POINT p;
+        platform::getCursorPos(p);
+        return p;
+    }
+    const MoveTaskSpec& onScreen() const {
+        return app->taskList.at(static_cast<std::size_t>(app->nextTaskIndex - 1));
+    }
+    int circlesOnScreen() const {
+        int count = 0;
+        for (const auto& [layer, children] : app->exerciseDialog->children())
+            for (const IMControl* child : children)
+                if (child != app->cursorPicture && layer <= 1) ++count;
+        return count - 1; // the background
+    }
+
+    // The pupil leaves the start circle by a quarter of the way and rests on the target's centre.
+    void moveDirectly(const MoveTaskSpec& t) {
+        const POINT off{t.x1 + (t.x2 - t.x1) / 4, t.y1 + (t.y2 - t.y1) / 4};
+        mouse(POINT{t.x1, t.y1});
+        mouse(off);
+        mouse(POINT{t.x2, t.y2});
+    }
+    // With the slowed cursor the hand makes 100-pixel strokes towards the target; each report
+    // starts where the system cursor was left (pulled back to the arrow's tip whenever the arrow
+    // moved). Near the target a small twitch up and left, off the arrow, rests on the target.
+    void moveSlowed(const MoveTaskSpec& t) {
+        POINT hand{t.x1, t.y1};
+        mouse(hand);
+        hand = POINT{t.x1 + 3, t.y1 - 3}; // off the arrow, still on the start circle
+        mouse(hand);
+        const DrawnCursorPosition& tip = drawnCursorPosition();
+        for (int stroke = 0; stroke < 1000; ++stroke) {
+            const int dx = t.x2 - tip.x;
+            const int dy = t.y2 - tip.y;
+            const int sx = std::abs(dx) > 4 ? (dx > 0 ? 100 : -100) : 0;
+            const int sy = std::abs(dy) > 4 ? (dy > 0 ? 100 : -100) : 0;
+            if (sx == 0 && sy == 0) break;
+            const POINT before{tip.x, tip.y};
+            // The pointer stops at the edges of the screen.
+            const POINT report{std::clamp(hand.x + sx, 0, 799), std::clamp(hand.y + sy, 0, 599)};
+            mouse(report);
+            hand = (POINT{tip.x, tip.y} == before) ? report : POINT{tip.x, tip.y};
+        }
+        mouse(POINT{tip.x - 2, tip.y - 2});
+    }
+    // Plays the task on screen to its end: the dwell, the success signal and the fade-out, after
+    // which the next task (or the end of the run) follows.
+    void solveTask() {
+        const MoveTaskSpec& t = onScreen();
+        const int successBefore = successSounds;
+        if (app->cursorPicture && !app->cursorPicture->isHidden())
+            moveSlowed(t);
+        else
+            moveDirectly(t);
+        jump(2000);
+        ASSERT_EQ(successSounds, successBefore + 1) << "task " << app->nextTaskIndex - 1;
+        for (int step = 0; step < 10; ++step) jump(100);
+    }
+    // Tasks until `count` have been started and all before the last one completed.
+    void startRun() {
+        app->runNextDialog();
+        update();
+        ASSERT_NE(app->exerciseDialog, nullptr);
+    }
+    void solveUntilStarted(int taskIndex) {
+        while (app->nextTaskIndex <= taskIndex) {
+            ASSERT_TRUE(app->currentMove) << "task " << app->nextTaskIndex;
+            solveTask();
+            update(); // an instruction opened by the slowed stage closes here
+        }
+    }
+
+    platform::ManualClock clock;
+    platform::ScopedClock clockScope;
+    App* app = nullptr;
+    std::vector<Request> requested;
+    int successSounds = 0;
+    int cursorCountAtStart = 0;
+    boost::signals2::scoped_connection sounds;
+};
+
+TEST_F(ExerciseRun, CarriesItsCatalogueEntryAndRegistersTheExerciseScreen) {
+    EXPECT_EQ(app->number, L"00061");
+    EXPECT_EQ(app->title, L"Упражнение «Tavrelo»");
+    std::vector<std::wstring> lines;
+    std::wstring line;
+    for (wchar_t c : app->description + L"\n") {
+        if (c == L'\n') {
+            lines.push_back(line);
+            line.clear();
+        } else {
+            line += c;
+        }
+    }
+    ASSERT_EQ(lines.size(), 11u);
+    EXPECT_EQ(lines[0].rfind(L"Упражнение позволяет отрабатывать навык", 0), 0u);
+    EXPECT_NE(lines[0].find(L"кружков \u2013 синем"), std::wstring::npos);
+    EXPECT_TRUE(lines[1].empty());
+    for (std::size_t i = 2; i < 11; ++i) {
+        EXPECT_EQ(lines[i].rfind(L"   ", 0), 0u) << i;
+        EXPECT_NE(lines[i][3], L' ') << "exactly three spaces, line " << i + 1;
+    }
+    EXPECT_EQ(lines[8], L"   - перемещения с замедленным курсором.");
+    const std::wstring lastWords = L"были одинаковы.";
+    EXPECT_EQ(lines[10].substr(lines[10].size() - lastWords.size()), lastWords);
+    EXPECT_EQ(app->currentDialogName, L"Dialog1");
+    EXPECT_EQ(app->dialogs.count(L"Dialog1"), 1u);
+}
+
+TEST_F(ExerciseRun, TheExerciseScreenShowsTheStretchedBackgroundAndTheFirstTask) {
+    startRun();
+    IMContainer* screen = app->exerciseDialog;
+    EXPECT_EQ(screen, app->runningDialog);
+    const auto& bottom = screen->children().at(0);
+    ASSERT_FALSE(bottom.empty());
+    const auto* background = dynamic_cast<const App::Picture*>(bottom.front());
+    ASSERT_NE(background, nullptr);
+    EXPECT_EQ(background->getRect(), (RECT{0, 0, 800, 600}));
+    EXPECT_EQ(background->getContentRect(), (RECT{0, 0, 400, 300}));
+    ASSERT_EQ(app->taskList.size(), 20u);
+    EXPECT_EQ(app->praiseAt, (std::vector<int>{2, 9, 14}));
+    EXPECT_EQ(app->nextTaskIndex, 1);
+    EXPECT_EQ(app->currentKind, 1);
+    ASSERT_NE(app->cursorPicture, nullptr);
+    EXPECT_TRUE(app->cursorPicture->isHidden()) << "the arrow waits for the slowed stage";
+    EXPECT_EQ(screen->children().at(100).front(), app->cursorPicture);
+    EXPECT_EQ(cursor(), (POINT{app->taskList[0].x1, app->taskList[0].y1}));
+}
+
+TEST_F(ExerciseRun, TwentyTasksWithStageSoundsPraiseAndTheFinalPraise) {
+    App::praiseCounter = 0;
+    startRun();
+    for (int task = 0; task < 20; ++task) {
+        ASSERT_EQ(app->nextTaskIndex, task + 1);
+        const MoveTaskSpec& t = onScreen();
+        EXPECT_EQ(cursor(), (POINT{t.x1, t.y1})) << "task " << task << " starts on its circle";
+        EXPECT_EQ(circlesOnScreen(), 3) << "one pair at a time, task " << task;
+        solveTask();
+        update();
+    }
+    EXPECT_EQ(successSounds, 20);
+    const std::vector<Request> expected{{L"111", 0}, {L"112", 2},  {L"113", 4},
+                                        {L"110", 8}, {L"106", 9}, {L"109", 14}};
+    EXPECT_EQ(requested, expected);
+    ASSERT_TRUE(app->finalPraiseShownAt.has_value());
+    EXPECT_EQ(*app->finalPraiseShownAt, (POINT{137, 100}));
+    EXPECT_FALSE(app->currentMove) << "no task after the twentieth";
+    // The final praise ends the run: the exercise screen closes and the run is reset.
+    update();
+    update();
+    EXPECT_EQ(app->runningDialog, nullptr);
+    EXPECT_EQ(app->exerciseDialog, nullptr);
+    EXPECT_EQ(app->nextTaskIndex, 0);
+    EXPECT_EQ(app->currentKind, 0);
+    EXPECT_FALSE(app->slowedInstruction);
+}
+
+TEST_F(ExerciseRun, TheSlowedStageWaitsForItsInstructionThenPutsArrowAndCursorOnTheCircle) {
+    startRun();
+    solveUntilStarted(15);
+    ASSERT_EQ(app->currentKind, 4);
+    const MoveTaskSpec& t15 = onScreen();
+    moveDirectly(t15);
+    jump(2000);
+    for (int step = 0; step < 9; ++step) jump(100);
+    // The last fade step of task 15: the slowed stage begins, and its instruction comes first.
+    const int cursorCount = platform::cursorDisplayCount();
+    clock.advanceMs(100);
+    app->window->fireDueTimers();
+    EXPECT_EQ(app->currentKind, 5);
+    EXPECT_EQ(app->nextTaskIndex, 16) << "task 16 waits for the instruction";
+    EXPECT_FALSE(app->currentMove);
+    EXPECT_TRUE(app->slowedInstruction);
+    EXPECT_LT(platform::cursorDisplayCount(), 0);
+    EXPECT_LT(platform::cursorDisplayCount(), cursorCount);
+    EXPECT_FALSE(app->cursorPicture->isHidden());
+    EXPECT_TRUE(app->window->hasPendingChildren()) << "the instruction screen was opened";
+    EXPECT_EQ(std::count_if(requested.begin(), requested.end(),
+                            [](const Request& r) { return r.taskIndex == 16; }),
+              0)
+        << "the slowed stage has no announcement";
+
+    // The instruction closes (at once, for now) and task 16 starts under the arrow.
+    update();
+    update();
+    ASSERT_TRUE(app->currentMove);
+    EXPECT_EQ(app->nextTaskIndex, 17);
+    const MoveTaskSpec& t16 = onScreen();
+    EXPECT_EQ(t16.kind, 5);
+    EXPECT_EQ(app->cursorPicture->getPosition(), (POINT{t16.x1, t16.y1}));
+    EXPECT_EQ(cursor(), (POINT{t16.x1, t16.y1}));
+    EXPECT_EQ(circlesOnScreen(), 3) << "task 15's pair is gone; task 16's is the only one";
+
+    // A 100-pixel hand movement moves the arrow 4 pixels (factor 5) and pulls the cursor back.
+    mouse(POINT{t16.x1 + 3, t16.y1 - 3});
+    mouse(POINT{t16.x1 + 100, t16.y1});
+    EXPECT_EQ(app->cursorPicture->getPosition(), (POINT{t16.x1 + 4, t16.y1}));
+    EXPECT_EQ(cursor(), (POINT{t16.x1 + 4, t16.y1}));
+
+    // Every later task starts with the arrow and the cursor on its first circle.
+    solveTask();
+    update();
+    const MoveTaskSpec& t17 = onScreen();
+    EXPECT_EQ(app->cursorPicture->getPosition(), (POINT{t17.x1, t17.y1}));
+    EXPECT_EQ(cursor(), (POINT{t17.x1, t17.y1}));
+    solveUntilStarted(19);
+    solveTask();
+    EXPECT_TRUE(app->finalPraiseShownAt.has_value());
+}
+
+TEST_F(ExerciseRun, PraiseRotationAndStageSoundsStartOverWithASecondRun) {
+    App::praiseCounter = 0;
+    startRun();
+    IMControl* firstArrow = app->cursorPicture;
+    solveUntilStarted(19);
+    solveTask();
+    update();
+    update();
+    ASSERT_EQ(app->runningDialog, nullptr);
+
+    requested.clear();
+    app->setCurrentDialog(L"Dialog1");
+    startRun();
+    EXPECT_NE(app->cursorPicture, firstArrow);
+    EXPECT_TRUE(app->cursorPicture->isHidden());
+    EXPECT_EQ(app->currentKind, 1);
+    solveUntilStarted(19);
+    const std::vector<Request> expected{{L"111", 0}, {L"107", 2},  {L"113", 4},
+                                        {L"110", 8}, {L"105", 9}, {L"112", 14}};
+    EXPECT_EQ(requested, expected);
+}
+
+TEST_F(ExerciseRun, KeysDoNotStopTheTaskOnScreen) {
+    startRun();
+    MouseMove* task = app->currentMove.get();
+    for (WPARAM key : {WPARAM{VK_SPACE}, WPARAM{'A'}, WPARAM{VK_RETURN}, WPARAM{VK_ESCAPE}})
+        app->window->handleMessage(platform::NativeMessage{WM_KEYDOWN, key, 1, 0, 0});
+    EXPECT_FALSE(task->aborted);
+    solveTask();
+    EXPECT_EQ(app->nextTaskIndex, 2) << "the run went on to the next task";
+}
+
+TEST_F(ExerciseRun, TheRunGoesOnWithTheSameTaskAfterAnInstructionOpenedByF1) {
+    startRun();
+    solveUntilStarted(2);
+    MouseMove* task = app->currentMove.get();
+    const int extraBefore = app->extraInstructionCalls;
+    app->window->handleMessage(platform::NativeMessage{WM_KEYDOWN, VK_F1, 1, 0, 0});
+    EXPECT_EQ(app->extraInstructionCalls, extraBefore + 1);
+    update();
+    update();
+    EXPECT_FALSE(app->instructionShowing);
+    EXPECT_EQ(app->currentMove.get(), task);
+    EXPECT_EQ(app->nextTaskIndex, 3);
+    solveTask();
+    EXPECT_EQ(app->nextTaskIndex, 4);
+}
+
+TEST_F(ExerciseRun, F1InTheSlowedStageDoesNotSkipTheTaskOnScreen) {
+    startRun();
+    solveUntilStarted(17);
+    MouseMove* task = app->currentMove.get();
+    app->window->handleMessage(platform::NativeMessage{WM_KEYDOWN, VK_F1, 1, 0, 0});
+    update();
+    update();
+    EXPECT_EQ(app->currentMove.get(), task);
+    EXPECT_EQ(app->nextTaskIndex, 18);
+    EXPECT_EQ(circlesOnScreen(), 3);
+    solveTask();
+    EXPECT_EQ(app->nextTaskIndex, 19);
+}
+
+TEST_F(ExerciseRun, ClosingTheScreenMidRunLeavesNothingBehind) {
+    startRun();
+    solveUntilStarted(16);
+    app->exerciseDialog->close();
+    EXPECT_EQ(app->exerciseDialog, nullptr);
+    EXPECT_FALSE(app->currentMove);
+    EXPECT_EQ(app->nextTaskIndex, 0);
+    for (int i = 0; i < 50; ++i) jump(100);
+    mouse(POINT{400, 300});
+    mouse(POINT{100, 100});
+    EXPECT_EQ(successSounds, 16);
+}
+
+struct PraiseCase {
+    const char* name;
+    std::vector<int> kinds;
+    std::vector<int> praiseAt;
+};
+
+class PraiseIndices : public ::testing::TestWithParam<PraiseCase> {};
+
+TEST_P(PraiseIndices, FollowRunsOfThreeWithinAStage) {
+    const PraiseCase& c = GetParam();
+    App app;
+    for (int kind : c.kinds) app.taskList.push_back(MoveTaskSpec{kind, 0, 0, 0, 0, 20});
+    app.computePraiseAt();
+    EXPECT_EQ(app.praiseAt, c.praiseAt);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PraiseIndices,
+    ::testing::Values(
+        PraiseCase{"StandardRun", {1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5},
+                   {2, 9, 14}},
+        PraiseCase{"Empty", {}, {}}, PraiseCase{"One", {1}, {}},
+        PraiseCase{"OneLongStage", {1, 1, 1, 1, 1, 1, 1}, {2, 5}},
+        PraiseCase{"ShortStagesNeverPraise", {1, 1, 2, 2, 3, 3, 4, 4}, {}}),
+    [](const ::testing::TestParamInfo<PraiseCase>& info) { return std::string(info.param.name); });
+
+} // namespace
