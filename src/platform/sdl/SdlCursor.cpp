@@ -1,6 +1,7 @@
 #include <SDL.h>
 
 #include "platform/Cursor.h"
+#include "platform/sdl/SdlWindowAccess.h"
 
 namespace platform {
 
@@ -10,6 +11,7 @@ int displayCount = 0;
 
 SDL_Window* mainWindow() {
     SDL_Window* w = SDL_GetMouseFocus();
+    if (!w) w = liveSdlWindow();
     if (!w) w = SDL_GetKeyboardFocus();
     if (!w) w = SDL_GetWindowFromID(1);
     return w;
@@ -51,9 +53,16 @@ bool setCursorPos(int x, int y) {
     int wx = x;
     int wy = y;
     if (r) {
-        // Through the letterbox mapping, aiming at the centre of the logical pixel.
-        SDL_RenderLogicalToWindow(r, static_cast<float>(x) + 0.5f, static_cast<float>(y) + 0.5f,
-                                  &wx, &wy);
+        // Through the letterbox mapping. Window pixels read back by their top-left corner
+        // (getCursorPos and SDL's own event scaling alike), so take the first window pixel whose
+        // corner lies inside the logical pixel: the mapped corner, or the next one when the
+        // mapping truncated it to a pixel that reads back as the logical pixel before.
+        SDL_RenderLogicalToWindow(r, static_cast<float>(x), static_cast<float>(y), &wx, &wy);
+        float lx = 0;
+        float ly = 0;
+        SDL_RenderWindowToLogical(r, wx, wy, &lx, &ly);
+        if (lx < static_cast<float>(x)) ++wx;
+        if (ly < static_cast<float>(y)) ++wy;
     }
     SDL_WarpMouseInWindow(w, wx, wy);
     return true;

@@ -5,10 +5,19 @@
 
 namespace platform {
 
+namespace {
+SDL_Window* liveWindow = nullptr;
+} // namespace
+
+SDL_Window* liveSdlWindow() { return liveWindow; }
+
 NativeWindow::NativeWindow(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 
 NativeWindow::~NativeWindow() {
-    if (impl_ && impl_->window) SDL_DestroyWindow(impl_->window);
+    if (impl_ && impl_->window) {
+        if (liveWindow == impl_->window) liveWindow = nullptr;
+        SDL_DestroyWindow(impl_->window);
+    }
 }
 
 std::unique_ptr<NativeWindow> NativeWindow::create(const std::wstring& caption, int width,
@@ -23,6 +32,7 @@ std::unique_ptr<NativeWindow> NativeWindow::create(const std::wstring& caption, 
         error = SDL_GetError();
         return nullptr;
     }
+    liveWindow = window;
     auto impl = std::make_unique<Impl>();
     impl->window = window;
     impl->windowed = windowed;

@@ -16,4 +16,8 @@ struct NativeWindow::Impl {
 
 inline SDL_Window* sdlWindowOf(NativeWindow& w) { return w.impl().window; }
 
+// The window made last and not yet destroyed (null when none is alive). A process that makes
+// several windows one after another (the tests) gets new window ids each time.
+SDL_Window* liveSdlWindow();
+
 } // namespace platform
