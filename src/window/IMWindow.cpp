@@ -8,7 +8,9 @@
 #include "platform/MessageQueue.h"
 #include "platform/NativeWindow.h"
 #include "platform/Platform.h"
+#include "resources/EmbeddedAssets.h"
 #include "resources/IMResourceManager.h"
+#include "resources/ImageDecoder.h"
 
 namespace {
 IMWindow* g_window = nullptr;
@@ -17,6 +19,26 @@ constexpr int kLongestIdleWaitMs = 250;
 } // namespace
 
 IMWindow* imWindow() { return g_window; }
+
+namespace {
+// The window icon is an embedded picture, as the program's icon resource was.
+void setProgramIcon(platform::NativeWindow& native) {
+    const resources::EmbeddedAsset* asset = resources::findEmbeddedAsset(std::string_view("ProgramIcon"));
+    if (!asset) return;
+    std::vector<std::uint32_t> pixels;
+    int width = 0;
+    resources::DecodedPicture picture;
+    const bool decoded = resources::decodePicture(
+        asset->bytes,
+        [&](int w, int h) -> std::optional<resources::TexelTarget> {
+            width = w;
+            pixels.assign(static_cast<std::size_t>(w) * static_cast<std::size_t>(h), 0);
+            return resources::TexelTarget{reinterpret_cast<std::uint8_t*>(pixels.data()), w * 4};
+        },
+        picture);
+    if (decoded) native.setIcon(pixels.data(), width, picture.height);
+}
+} // namespace
 
 IMWindow::IMWindow(std::unique_ptr<platform::NativeWindow> native)
     : IMDialogBase<IMEmptyView>(nullptr, std::nullopt, 0), native_(std::move(native)) {}
@@ -36,6 +58,7 @@ IMWindow* IMWindow::create(const RECT& rect, void*, const std::wstring& caption,
         std::exit(EXIT_FAILURE);
     }
     platform::discardMessages();
+    setProgramIcon(*native);
     startResources(*native, windowed);
     auto* window = new IMWindow(std::move(native));
     g_window = window;

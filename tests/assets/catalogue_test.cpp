@@ -36,6 +36,7 @@ struct PictureSpec {
 // Skin set, the other embedded pictures and the numbered pictures.
 const PictureSpec kPictures[] = {
     {"DefaultBackGround", 800, 600, false},
+    {"ProgramIcon", 64, 64, true},
     {"ExitButton", 21, 21, true},
     {"PrintButton", 84, 47, true}, {"PrintButtonKlick", 84, 47, true},
     {"PrintButtonNuv", 84, 47, true},

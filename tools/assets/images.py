@@ -395,8 +395,37 @@ def skin_set():
     return out
 
 
+def program_icon():
+    """64 x 64 window and desktop icon: the blue start circle, the orange target and the arrow."""
+    surf, ctx = surface(64, 64)
+    ctx.set_source_rgb(0.55, 0.78, 0.96)
+    rounded_rect(ctx, 2, 2, 60, 60, 12)
+    ctx.fill()
+    ctx.set_source_rgb(0.16, 0.42, 0.85)
+    ctx.arc(18, 42, 9, 0, 2 * math.pi)
+    ctx.fill()
+    ctx.set_source_rgb(1.0, 0.55, 0.1)
+    ctx.arc(45, 20, 13, 0, 2 * math.pi)
+    ctx.fill()
+    ctx.set_source_rgba(1, 1, 1, 0.9)
+    ctx.set_line_width(3)
+    ctx.move_to(24, 36)
+    ctx.line_to(36, 27)
+    ctx.stroke()
+    ctx.move_to(40, 18)  # the arrow pointer resting on the target
+    for dx, dy in ((0, 19), (5, 14), (9, 22), (12, 21), (8, 13), (14, 13)):
+        ctx.line_to(40 + dx, 18 + dy)
+    ctx.close_path()
+    ctx.set_source_rgb(1, 1, 1)
+    ctx.fill_preserve()
+    ctx.set_source_rgb(0, 0, 0)
+    ctx.set_line_width(1.2)
+    ctx.stroke()
+    return surf
+
+
 def other_images():
-    out = {"CURSOR": cursor(), "KEYBOARDPIC": keyboard_picture(), "MOUSE": mouse_picture(),
+    out = {"ProgramIcon": program_icon(), "CURSOR": cursor(), "KEYBOARDPIC": keyboard_picture(), "MOUSE": mouse_picture(),
            "KEYSPACE": space_picture(), "oblako_png": cloud_frame()}
     for pose in figures.HAND_POSES:
         out[pose] = hand_picture(pose)
