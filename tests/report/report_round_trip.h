@@ -2,13 +2,13 @@
 // One round of what the program does with a report file found on disk: open it, add a row,
 // save it. Shared by the fuzz target and the regression tests of its findings.
 
-#include "report/SpreadsheetReport.h"
+#include "report/AtomicFile.h"
 #include "report/ReportText.h"
+#include "report/SpreadsheetReport.h"
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <string_view>
 
@@ -22,10 +22,7 @@ inline std::string openAddRowAndSave(std::string_view bytes) {
     if (!::mkdtemp(pattern.data())) return "mkdtemp failed";
     const fs::path dir = pattern;
     const fs::path file = dir / "r.xls";
-    auto read = [](const fs::path& p) {
-        std::ifstream in(p, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    };
+    auto read = [](const fs::path& p) { return report::readWholeFile(p, nullptr).value_or(""); };
     {
         std::ofstream out(file, std::ios::binary);
         out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));

@@ -1,12 +1,12 @@
 #pragma once
 // Small helpers shared by the report tests: a private temporary folder and whole-file I/O.
 
+#include "report/AtomicFile.h"
 #include "report/ReportText.h"
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <stdexcept>
 #include <string>
 
@@ -34,8 +34,7 @@ private:
 };
 
 inline std::string readFile(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return report::readWholeFile(file, nullptr).value_or(std::string());
 }
 
 inline void writeFile(const std::filesystem::path& file, const std::string& bytes) {
