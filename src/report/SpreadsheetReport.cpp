@@ -135,8 +135,9 @@ void SpreadsheetReport::adoptTemplate() {
 void SpreadsheetReport::findOrAddWorksheet() {
     DOMElement* workbook = document->getDocumentElement();
     DOMNodeList* sheets = workbook->getElementsByTagName(u"Worksheet");
-    for (XMLSize_t i = 0; i < sheets->getLength(); ++i) {
-        auto* candidate = static_cast<DOMElement*>(sheets->item(i));
+    // item() walks only as far as it must; getLength() would walk the whole document.
+    for (XMLSize_t i = 0; DOMNode* node = sheets->item(i); ++i) {
+        auto* candidate = static_cast<DOMElement*>(node);
         if (sheetName_ == std::u16string_view(candidate->getAttribute(u"ss:Name"))) {
             worksheet = candidate;
             return;

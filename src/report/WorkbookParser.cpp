@@ -2,6 +2,7 @@
 
 #include "report/XercesSession.h"
 
+#include <algorithm>
 #include <xercesc/dom/DOM.hpp>
 #include <xercesc/framework/MemBufInputSource.hpp>
 #include <xercesc/parsers/XercesDOMParser.hpp>
@@ -80,23 +81,31 @@ bool hasExternalIdentifiers(const DOMDocumentType* doctype) {
     return false;
 }
 
-bool deeperThan(const DOMNode* root, int limit) {
-    const DOMNode* node = root;
-    int depth = 0;
-    while (node) {
-        if (const DOMNode* child = node->getFirstChild()) {
-            node = child;
-            if (++depth > limit) return true;
-            continue;
-        }
-        while (node && node != root && !node->getNextSibling()) {
-            node = node->getParentNode();
-            --depth;
-        }
-        node = (node && node != root) ? node->getNextSibling() : nullptr;
+// Measures the element nesting while the document is built, which costs nothing next to a
+// second walk over every node of a large workbook.
+class DepthMeasuringParser final : public XercesDOMParser {
+public:
+    using XercesDOMParser::XercesDOMParser;
+
+    void startElement(const XMLElementDecl& decl, const unsigned int urlId, const XMLCh* const prefix,
+                      const RefVectorOf<XMLAttr>& attributes, const XMLSize_t attributeCount,
+                      const bool isEmpty, const bool isRoot) override {
+        XercesDOMParser::startElement(decl, urlId, prefix, attributes, attributeCount, isEmpty,
+                                      isRoot);
+        deepest_ = std::max(deepest_, depth_ + 1);
+        if (!isEmpty) ++depth_;
     }
-    return false;
-}
+    void endElement(const XMLElementDecl& decl, const unsigned int urlId, const bool isRoot,
+                    const XMLCh* const prefix) override {
+        XercesDOMParser::endElement(decl, urlId, isRoot, prefix);
+        --depth_;
+    }
+    int deepest() const { return deepest_; }
+
+private:
+    int depth_ = 0;
+    int deepest_ = 0;
+};
 
 ParsedWorkbook refuse(std::string problem) { return {nullptr, std::move(problem)}; }
 
@@ -110,7 +119,7 @@ ParsedWorkbook parseWorkbook(std::string_view bytes, const std::u16string& syste
         SecurityManager security;
         security.setEntityExpansionLimit(kEntityExpansionLimit);
 
-        XercesDOMParser parser;
+        DepthMeasuringParser parser;
         parser.setValidationScheme(XercesDOMParser::Val_Never);
         parser.setDoNamespaces(false);
         parser.setDoSchema(false);
@@ -136,7 +145,7 @@ ParsedWorkbook parseWorkbook(std::string_view bytes, const std::u16string& syste
         if (!document || !document->getDocumentElement()) return refuse("no document element");
         if (hasExternalIdentifiers(document->getDoctype()))
             return refuse("declares an outside DTD or entity");
-        if (deeperThan(document.get(), kMaximumDepth)) return refuse("nested too deeply");
+        if (parser.deepest() > kMaximumDepth) return refuse("nested too deeply");
         if (std::u16string_view(document->getDocumentElement()->getNodeName()) != u"Workbook")
             return refuse("the document element is not Workbook");
         return {std::move(document), {}};

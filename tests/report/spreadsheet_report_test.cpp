@@ -301,3 +301,26 @@ TEST_F(SpreadsheetReportTest, TableRowsGiveEveryDataTextInOrderIncludingEarlierR
 }
 
 } // namespace
+
+namespace {
+
+TEST(SpreadsheetReportLimitsTest, LongAndModeratelyDeepWorkbooksAreRead) {
+    TempDir dir;
+    std::string manyRows = "<Workbook><Worksheet ss:Name=\"A\"><Table>";
+    for (int i = 0; i < 3000; ++i) manyRows += "<Row><Cell><Data>x</Data></Cell></Row><Row/>";
+    manyRows += "</Table></Worksheet></Workbook>";
+    std::string deep = "<Workbook>";
+    for (int i = 0; i < 900; ++i) deep += "<g>";
+    for (int i = 0; i < 900; ++i) deep += "</g>";
+    deep += "</Workbook>";
+
+    for (const std::string& bytes : {manyRows, deep}) {
+        const auto file = dir / "r.xls";
+        writeFile(file, bytes);
+        SpreadsheetReport report(u16(file), u"A");
+        EXPECT_EQ(report.openOutcome().kind, ReportOpenOutcome::Kind::ExistingFile);
+        std::filesystem::remove(file);
+    }
+}
+
+} // namespace
