@@ -14,8 +14,11 @@ struct LastValueCombiner {
     }
 };
 
+// Every signal of the toolkit lives and fires on the main thread, so no lock is taken.
 template <typename Event>
-using IMSignal = boost::signals2::signal<long(const Event&), LastValueCombiner>;
+using IMSignal = typename boost::signals2::signal_type<
+    long(const Event&), boost::signals2::keywords::combiner_type<LastValueCombiner>,
+    boost::signals2::keywords::mutex_type<boost::signals2::dummy_mutex>>::type;
 
 using IMConnection = boost::signals2::connection;
 using IMScopedConnection = boost::signals2::scoped_connection;
