@@ -31,7 +31,8 @@ public:
 private:
     BigWorkbook() {
         std::string pattern = (fs::temp_directory_path() / "report-bench-XXXXXX").string();
-        if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+        if (!::mkdtemp(pattern.data()))
+            throw std::runtime_error("mkdtemp failed");
         dir_ = pattern;
         file_ = dir_ / "Отчёт.xls";
         report::SpreadsheetReport report(report::fromUtf8(file_.string()), u"Ученик");
@@ -39,7 +40,8 @@ private:
             const std::u16string number = report::fromUtf8(std::to_string(i));
             report.addRow(u"Время начала работы, попытка " + number, number, u"Number");
         }
-        if (!report.save().ok) throw std::runtime_error("could not write the workbook");
+        if (!report.save().ok)
+            throw std::runtime_error("could not write the workbook");
         std::ifstream in(file_, std::ios::binary);
         bytes_.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
@@ -68,11 +70,15 @@ void BM_OpenAddThreeRowsSave(benchmark::State& state) {
         report.addRow(u"Время начала работы", u"10:15:00", u"String");
         report.addRow(u"Количество повторов инструкции", u"2", u"Number");
         report.addRow(u"Время работы", u"00:04:12", u"String");
-        if (!report.save().ok) state.SkipWithError("save failed");
+        if (!report.save().ok)
+            state.SkipWithError("save failed");
     }
     state.counters["bytes"] = static_cast<double>(workbook.bytes().size());
 }
-BENCHMARK(BM_OpenAddThreeRowsSave)->Unit(benchmark::kMillisecond)->Repetitions(7)->ReportAggregatesOnly(true);
+BENCHMARK(BM_OpenAddThreeRowsSave)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(7)
+    ->ReportAggregatesOnly(true);
 
 void BM_XmllintParse(benchmark::State& state) {
     const BigWorkbook& workbook = BigWorkbook::instance();
@@ -86,15 +92,20 @@ void BM_XmllintParse(benchmark::State& state) {
     for (auto _ : state) {
         const char* argv[] = {xmllint, "--noout", file.c_str(), nullptr};
         pid_t pid = 0;
-        if (::posix_spawn(&pid, xmllint, nullptr, nullptr, const_cast<char**>(argv), environ) != 0) {
+        if (::posix_spawn(&pid, xmllint, nullptr, nullptr, const_cast<char**>(argv), environ) !=
+            0) {
             state.SkipWithError("xmllint did not start");
             return;
         }
         int status = 0;
         ::waitpid(pid, &status, 0);
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) state.SkipWithError("xmllint failed");
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+            state.SkipWithError("xmllint failed");
     }
 }
-BENCHMARK(BM_XmllintParse)->Unit(benchmark::kMillisecond)->Repetitions(7)->ReportAggregatesOnly(true);
+BENCHMARK(BM_XmllintParse)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(7)
+    ->ReportAggregatesOnly(true);
 
 } // namespace

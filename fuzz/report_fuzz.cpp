@@ -7,8 +7,8 @@
 #include <cstdio>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string problem = report_test::openAddRowAndSave(
-        std::string_view(reinterpret_cast<const char*>(data), size));
+    const std::string problem =
+        report_test::openAddRowAndSave(std::string_view(reinterpret_cast<const char*>(data), size));
     if (!problem.empty()) {
         std::fprintf(stderr, "report round trip: %s\n", problem.c_str());
         std::abort();

@@ -18,11 +18,14 @@ class TemporaryFile {
 public:
     explicit TemporaryFile(std::string pattern) : name_(std::move(pattern)) {
         fd_ = ::mkstemp(name_.data());
-        if (fd_ < 0) name_.clear();
+        if (fd_ < 0)
+            name_.clear();
     }
     ~TemporaryFile() {
-        if (fd_ >= 0) ::close(fd_);
-        if (!name_.empty()) ::unlink(name_.c_str());
+        if (fd_ >= 0)
+            ::close(fd_);
+        if (!name_.empty())
+            ::unlink(name_.c_str());
     }
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
@@ -45,7 +48,8 @@ bool writeAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
         const ssize_t written = ::write(fd, bytes.data(), bytes.size());
         if (written < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR)
+                continue;
             return false;
         }
         bytes.remove_prefix(static_cast<std::size_t>(written));
@@ -64,7 +68,8 @@ fs::path resolveLinks(const fs::path& target) {
     fs::path current = target;
     for (int hops = 0; hops < 40 && fs::is_symlink(current, ec); ++hops) {
         fs::path next = fs::read_symlink(current, ec);
-        if (ec) break;
+        if (ec)
+            break;
         current = next.is_absolute() ? next : current.parent_path() / next;
     }
     return current;
@@ -75,36 +80,53 @@ fs::path resolveLinks(const fs::path& target) {
 std::u16string describeError(int errorCode) {
     switch (errorCode) {
     case EACCES:
-    case EPERM: return u"нет прав на запись";
-    case ENOENT: return u"папка не существует";
-    case ENOTDIR: return u"в пути к файлу вместо папки стоит файл";
-    case EISDIR: return u"по этому пути находится папка";
+    case EPERM:
+        return u"нет прав на запись";
+    case ENOENT:
+        return u"папка не существует";
+    case ENOTDIR:
+        return u"в пути к файлу вместо папки стоит файл";
+    case EISDIR:
+        return u"по этому пути находится папка";
     case ENOSPC:
-    case EDQUOT: return u"на диске нет места";
-    case EROFS: return u"диск доступен только для чтения";
-    case ENAMETOOLONG: return u"слишком длинное имя файла";
-    case EXDEV: return u"файл нельзя заменить на этом диске";
-    default: return u"ошибка ввода-вывода (код " + fromUtf8(std::to_string(errorCode)) + u")";
+    case EDQUOT:
+        return u"на диске нет места";
+    case EROFS:
+        return u"диск доступен только для чтения";
+    case ENAMETOOLONG:
+        return u"слишком длинное имя файла";
+    case EXDEV:
+        return u"файл нельзя заменить на этом диске";
+    default:
+        return u"ошибка ввода-вывода (код " + fromUtf8(std::to_string(errorCode)) + u")";
     }
 }
 
 FileResult writeFileAtomically(const fs::path& requested, std::string_view bytes) {
-    if (requested.empty() || !requested.has_filename()) return failure(requested, EISDIR);
+    if (requested.empty() || !requested.has_filename())
+        return failure(requested, EISDIR);
     const fs::path target = resolveLinks(requested);
     std::error_code ec;
-    if (fs::is_directory(target, ec)) return failure(requested, EISDIR);
+    if (fs::is_directory(target, ec))
+        return failure(requested, EISDIR);
 
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
     TemporaryFile temp((folder / ("." + target.filename().string() + ".XXXXXX")).string());
-    if (temp.fd() < 0) return failure(requested, errno);
+    if (temp.fd() < 0)
+        return failure(requested, errno);
 
     struct stat existing {};
     const mode_t mode = ::stat(target.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0644;
-    if (::fchmod(temp.fd(), mode) != 0) return failure(requested, errno);
-    if (!writeAll(temp.fd(), bytes)) return failure(requested, errno);
-    if (::fsync(temp.fd()) != 0) return failure(requested, errno);
-    if (temp.closeFile() != 0) return failure(requested, errno);
-    if (::rename(temp.name().c_str(), target.c_str()) != 0) return failure(requested, errno);
+    if (::fchmod(temp.fd(), mode) != 0)
+        return failure(requested, errno);
+    if (!writeAll(temp.fd(), bytes))
+        return failure(requested, errno);
+    if (::fsync(temp.fd()) != 0)
+        return failure(requested, errno);
+    if (temp.closeFile() != 0)
+        return failure(requested, errno);
+    if (::rename(temp.name().c_str(), target.c_str()) != 0)
+        return failure(requested, errno);
     temp.keep();
 
     // Make the rename itself durable.
@@ -119,7 +141,8 @@ FileResult writeFileAtomically(const fs::path& requested, std::string_view bytes
 std::optional<std::string> readWholeFile(const fs::path& file, int* errorCode) {
     const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
-        if (errorCode) *errorCode = errno;
+        if (errorCode)
+            *errorCode = errno;
         return std::nullopt;
     }
     std::string bytes;
@@ -127,12 +150,15 @@ std::optional<std::string> readWholeFile(const fs::path& file, int* errorCode) {
     for (;;) {
         const ssize_t got = ::read(fd, buffer, sizeof buffer);
         if (got < 0) {
-            if (errno == EINTR) continue;
-            if (errorCode) *errorCode = errno;
+            if (errno == EINTR)
+                continue;
+            if (errorCode)
+                *errorCode = errno;
             ::close(fd);
             return std::nullopt;
         }
-        if (got == 0) break;
+        if (got == 0)
+            break;
         bytes.append(buffer, static_cast<std::size_t>(got));
     }
     ::close(fd);

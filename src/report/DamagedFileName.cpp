@@ -14,7 +14,8 @@ fs::path damagedFileName(const fs::path& file, std::time_t when, int attempt) {
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%Y-%m-%d_%H-%M-%S", &local);
     std::string name = file.stem().string() + ".повреждён-" + stamp;
-    if (attempt > 1) name += "-" + std::to_string(attempt);
+    if (attempt > 1)
+        name += "-" + std::to_string(attempt);
     name += file.extension().string();
     return file.parent_path() / name;
 }
@@ -26,17 +27,22 @@ fs::path setDamagedFileAside(const fs::path& file, int* errorCode) {
         // RENAME_NOREPLACE: never put the damaged file over an earlier one.
         if (::renameat2(AT_FDCWD, file.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE) == 0)
             return aside;
-        if (errno == EEXIST) continue;
+        if (errno == EEXIST)
+            continue;
         if (errno == EINVAL || errno == ENOSYS) {
             // The file system cannot refuse replacement itself; check first.
             std::error_code ec;
-            if (fs::exists(aside, ec)) continue;
-            if (::rename(file.c_str(), aside.c_str()) == 0) return aside;
+            if (fs::exists(aside, ec))
+                continue;
+            if (::rename(file.c_str(), aside.c_str()) == 0)
+                return aside;
         }
-        if (errorCode) *errorCode = errno;
+        if (errorCode)
+            *errorCode = errno;
         return {};
     }
-    if (errorCode) *errorCode = EEXIST;
+    if (errorCode)
+        *errorCode = EEXIST;
     return {};
 }
 

@@ -6,9 +6,11 @@ namespace report {
 
 bool printReport(const SpreadsheetReport& report, PrinterDeviceContext* dc,
                  const PrintHeader& header) {
-    if (!dc) return false;
+    if (!dc)
+        return false;
     const auto rows = report.tableRows();
-    if (!rows) return false;
+    if (!rows)
+        return false;
 
     const int width = dc->pageWidth();
     const int height = dc->pageHeight();
@@ -16,7 +18,8 @@ bool printReport(const SpreadsheetReport& report, PrinterDeviceContext* dc,
     const int indent = dc->averageCharWidth();
     const int halfPage = width / 2;
 
-    if (!dc->startDocument(kPrintDocumentName)) return false;
+    if (!dc->startDocument(kPrintDocumentName))
+        return false;
     dc->startPage();
     int y = lineHeight;
 

@@ -30,7 +30,8 @@ DOMElement* firstDescendant(DOMElement* root, std::u16string_view name) {
 }
 
 // Visits the elements named `name` below `root` in document order, without recursion.
-template <typename Visit> void forEachDescendant(DOMNode* root, std::u16string_view name, Visit visit) {
+template <typename Visit>
+void forEachDescendant(DOMNode* root, std::u16string_view name, Visit visit) {
     DOMNode* node = root->getFirstChild();
     while (node) {
         if (node->getNodeType() == DOMNode::ELEMENT_NODE &&
@@ -40,7 +41,8 @@ template <typename Visit> void forEachDescendant(DOMNode* root, std::u16string_v
             node = node->getFirstChild();
             continue;
         }
-        while (node && node != root && !node->getNextSibling()) node = node->getParentNode();
+        while (node && node != root && !node->getNextSibling())
+            node = node->getParentNode();
         node = (node && node != root) ? node->getNextSibling() : nullptr;
     }
 }
@@ -49,13 +51,16 @@ template <typename Visit> void forEachDescendant(DOMNode* root, std::u16string_v
 class StopOnError final : public DOMErrorHandler {
 public:
     bool handleError(const DOMError& error) override {
-        if (error.getSeverity() != DOMError::DOM_SEVERITY_WARNING) failed = true;
+        if (error.getSeverity() != DOMError::DOM_SEVERITY_WARNING)
+            failed = true;
         return !failed;
     }
     bool failed = false;
 };
 
-std::u16string inGuillemets(const std::string& utf8Path) { return u"«" + fromUtf8(utf8Path) + u"»"; }
+std::u16string inGuillemets(const std::string& utf8Path) {
+    return u"«" + fromUtf8(utf8Path) + u"»";
+}
 
 } // namespace
 
@@ -71,7 +76,8 @@ SpreadsheetReport::SpreadsheetReport(const std::u16string& filePathText,
 }
 
 SpreadsheetReport::~SpreadsheetReport() {
-    if (document) document->release();
+    if (document)
+        document->release();
 }
 
 void SpreadsheetReport::openDocument() {
@@ -85,7 +91,8 @@ void SpreadsheetReport::openDocument() {
 
     int readError = 0;
     std::optional<std::string> bytes;
-    if (fs::is_regular_file(status)) bytes = readWholeFile(path, &readError);
+    if (fs::is_regular_file(status))
+        bytes = readWholeFile(path, &readError);
     if (!bytes) {
         // Whatever is there is not ours to replace.
         ownFileProtected_ = true;
@@ -128,7 +135,8 @@ void SpreadsheetReport::openDocument() {
 
 void SpreadsheetReport::adoptTemplate() {
     ParsedWorkbook parsed = parseWorkbook(workbookTemplate(), kTemplateSystemId);
-    if (!parsed.document) throw std::logic_error("the built-in workbook template does not parse");
+    if (!parsed.document)
+        throw std::logic_error("the built-in workbook template does not parse");
     document = parsed.document.release();
 }
 
@@ -159,7 +167,8 @@ void SpreadsheetReport::findOrAddWorksheet() {
 
 DOMElement* SpreadsheetReport::table() {
     // Only rows are ever added below the worksheet, so the first Table stays the first.
-    if (!table_) table_ = firstDescendant(worksheet, u"Table");
+    if (!table_)
+        table_ = firstDescendant(worksheet, u"Table");
     if (!table_) {
         table_ = document->createElement(u"Table");
         worksheet->appendChild(table_);
@@ -183,7 +192,9 @@ void SpreadsheetReport::addRow(const std::u16string& label, const std::u16string
     addCell(toReportText(type), toReportText(value));
 }
 
-void SpreadsheetReport::addEmptyRow() { table()->appendChild(document->createElement(u"Row")); }
+void SpreadsheetReport::addEmptyRow() {
+    table()->appendChild(document->createElement(u"Row"));
+}
 
 std::optional<std::string> SpreadsheetReport::serialize() const {
     try {
@@ -197,7 +208,8 @@ std::optional<std::string> SpreadsheetReport::serialize() const {
         // reuses the encoding it detected on reading, and for a file without a declaration that
         // can be a name such as "UTF-16 (LE)" which no parser accepts when the file is read again.
         output->setEncoding(u"UTF-8");
-        if (!serializer->write(document, output.get()) || errors.failed) return std::nullopt;
+        if (!serializer->write(document, output.get()) || errors.failed)
+            return std::nullopt;
         return std::string(reinterpret_cast<const char*>(target.getRawBuffer()), target.getLen());
     } catch (...) {
         return std::nullopt;
@@ -209,28 +221,35 @@ bool SpreadsheetReport::isOwnFile(const std::string& target) const {
     std::error_code ec2;
     const fs::path a = fs::weakly_canonical(target, ec1);
     const fs::path b = fs::weakly_canonical(path, ec2);
-    if (ec1 || ec2) return fs::path(target).lexically_normal() == fs::path(path).lexically_normal();
+    if (ec1 || ec2)
+        return fs::path(target).lexically_normal() == fs::path(path).lexically_normal();
     return a == b;
 }
 
 ReportSaveResult SpreadsheetReport::save(const std::u16string& targetText) {
     const std::string target = targetText.empty() ? path : toUtf8(targetText);
-    if (target.empty()) return {false, u"Не указано имя файла для сохранения отчёта."};
+    if (target.empty())
+        return {false, u"Не указано имя файла для сохранения отчёта."};
     if (ownFileProtected_ && isOwnFile(target)) {
         return {false, u"Файл отчёта " + inGuillemets(target) +
                            u" не был прочитан и потому не перезаписывается. Сохраните отчёт под "
                            u"другим именем."};
     }
     const std::optional<std::string> bytes = serialize();
-    if (!bytes) return {false, u"Не удалось подготовить отчёт к записи в файл " + inGuillemets(target) + u"."};
+    if (!bytes)
+        return {false,
+                u"Не удалось подготовить отчёт к записи в файл " + inGuillemets(target) + u"."};
     return writeFileAtomically(target, *bytes);
 }
 
-std::u16string SpreadsheetReport::filePath() const { return fromUtf8(path); }
+std::u16string SpreadsheetReport::filePath() const {
+    return fromUtf8(path);
+}
 
 std::optional<std::vector<std::vector<std::u16string>>> SpreadsheetReport::tableRows() const {
     DOMElement* found = table_ ? table_ : firstDescendant(worksheet, u"Table");
-    if (!found) return std::nullopt;
+    if (!found)
+        return std::nullopt;
     std::vector<std::vector<std::u16string>> rows;
     forEachDescendant(found, u"Row", [&](DOMElement* row) {
         std::vector<std::u16string>& texts = rows.emplace_back();

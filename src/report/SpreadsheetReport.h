@@ -20,14 +20,14 @@ namespace report {
 // What opening found on disk, so that a screen can tell the teacher.
 struct ReportOpenOutcome {
     enum class Kind {
-        NewFile,       // no file yet: the report starts from the template
-        ExistingFile,  // the file was read and is extended
+        NewFile,         // no file yet: the report starts from the template
+        ExistingFile,    // the file was read and is extended
         DamagedSetAside, // the file could not be parsed; it was renamed and a new one is begun
-        KeptUntouched, // the file could not be read or moved aside; it will not be overwritten
+        KeptUntouched,   // the file could not be read or moved aside; it will not be overwritten
     };
     Kind kind = Kind::NewFile;
-    std::u16string message;       // Russian, empty for NewFile and ExistingFile
-    std::u16string setAsidePath;  // where the damaged file now is (DamagedSetAside only)
+    std::u16string message;      // Russian, empty for NewFile and ExistingFile
+    std::u16string setAsidePath; // where the damaged file now is (DamagedSetAside only)
 };
 
 using ReportSaveResult = FileResult;
@@ -73,7 +73,7 @@ private:
     XERCES_CPP_NAMESPACE_QUALIFIER DOMDocument* document = nullptr;
     XERCES_CPP_NAMESPACE_QUALIFIER DOMElement* worksheet = nullptr;
     XERCES_CPP_NAMESPACE_QUALIFIER DOMElement* table_ = nullptr;
-    std::string path;         // UTF-8, the file the report belongs to
+    std::string path;          // UTF-8, the file the report belongs to
     std::u16string sheetName_; // value of the worksheet's ss:Name
     XERCES_CPP_NAMESPACE_QUALIFIER DOMImplementationLS* writerFactory = nullptr;
 

@@ -18,7 +18,8 @@ namespace report {
 using namespace xercesc;
 
 void DocumentRelease::operator()(DOMDocument* document) const {
-    if (document) document->release();
+    if (document)
+        document->release();
 }
 
 namespace {
@@ -31,8 +32,10 @@ constexpr int kMaximumDepth = 1000;
 
 std::string narrow(const XMLCh* text) {
     std::string out;
-    if (!text) return out;
-    for (; *text; ++text) out.push_back(*text < 0x80 ? static_cast<char>(*text) : '?');
+    if (!text)
+        return out;
+    for (; *text; ++text)
+        out.push_back(*text < 0x80 ? static_cast<char>(*text) : '?');
     return out;
 }
 
@@ -40,7 +43,8 @@ std::string narrow(const XMLCh* text) {
 class RefusingEntityResolver final : public XMLEntityResolver {
 public:
     InputSource* resolveEntity(XMLResourceIdentifier* resource) override {
-        if (!attempted_) firstTarget_ = narrow(resource->getSystemId());
+        if (!attempted_)
+            firstTarget_ = narrow(resource->getSystemId());
         attempted_ = true;
         static const XMLByte kNothing[1] = {0};
         return new MemBufInputSource(kNothing, 0, resource->getSystemId(), false);
@@ -69,13 +73,16 @@ private:
 };
 
 bool hasExternalIdentifiers(const DOMDocumentType* doctype) {
-    if (!doctype) return false;
+    if (!doctype)
+        return false;
     auto present = [](const XMLCh* id) { return id && *id; };
-    if (present(doctype->getSystemId()) || present(doctype->getPublicId())) return true;
+    if (present(doctype->getSystemId()) || present(doctype->getPublicId()))
+        return true;
     if (const DOMNamedNodeMap* entities = doctype->getEntities()) {
         for (XMLSize_t i = 0; i < entities->getLength(); ++i) {
             const auto* entity = static_cast<const DOMEntity*>(entities->item(i));
-            if (present(entity->getSystemId()) || present(entity->getPublicId())) return true;
+            if (present(entity->getSystemId()) || present(entity->getPublicId()))
+                return true;
         }
     }
     return false;
@@ -87,13 +94,15 @@ class DepthMeasuringParser final : public XercesDOMParser {
 public:
     using XercesDOMParser::XercesDOMParser;
 
-    void startElement(const XMLElementDecl& decl, const unsigned int urlId, const XMLCh* const prefix,
-                      const RefVectorOf<XMLAttr>& attributes, const XMLSize_t attributeCount,
-                      const bool isEmpty, const bool isRoot) override {
+    void startElement(const XMLElementDecl& decl, const unsigned int urlId,
+                      const XMLCh* const prefix, const RefVectorOf<XMLAttr>& attributes,
+                      const XMLSize_t attributeCount, const bool isEmpty,
+                      const bool isRoot) override {
         XercesDOMParser::startElement(decl, urlId, prefix, attributes, attributeCount, isEmpty,
                                       isRoot);
         deepest_ = std::max(deepest_, depth_ + 1);
-        if (!isEmpty) ++depth_;
+        if (!isEmpty)
+            ++depth_;
     }
     void endElement(const XMLElementDecl& decl, const unsigned int urlId, const bool isRoot,
                     const XMLCh* const prefix) override {
@@ -107,7 +116,9 @@ private:
     int deepest_ = 0;
 };
 
-ParsedWorkbook refuse(std::string problem) { return {nullptr, std::move(problem)}; }
+ParsedWorkbook refuse(std::string problem) {
+    return {nullptr, std::move(problem)};
+}
 
 } // namespace
 
@@ -138,14 +149,18 @@ ParsedWorkbook parseWorkbook(std::string_view bytes, const std::u16string& syste
         parser.parse(source);
         DocumentPtr document(parser.adoptDocument());
 
-        if (!errors.problem().empty()) return refuse(errors.problem());
-        if (parser.getErrorCount() > 0) return refuse("the parser reported errors");
+        if (!errors.problem().empty())
+            return refuse(errors.problem());
+        if (parser.getErrorCount() > 0)
+            return refuse("the parser reported errors");
         if (resolver.attempted())
             return refuse("refers to an outside entity: " + resolver.firstTarget());
-        if (!document || !document->getDocumentElement()) return refuse("no document element");
+        if (!document || !document->getDocumentElement())
+            return refuse("no document element");
         if (hasExternalIdentifiers(document->getDoctype()))
             return refuse("declares an outside DTD or entity");
-        if (parser.deepest() > kMaximumDepth) return refuse("nested too deeply");
+        if (parser.deepest() > kMaximumDepth)
+            return refuse("nested too deeply");
         if (std::u16string_view(document->getDocumentElement()->getNodeName()) != u"Workbook")
             return refuse("the document element is not Workbook");
         return {std::move(document), {}};

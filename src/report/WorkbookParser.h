@@ -4,7 +4,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-
 #include <xercesc/util/XercesDefs.hpp>
 
 XERCES_CPP_NAMESPACE_BEGIN

@@ -30,7 +30,8 @@ std::string run(const std::string& command) {
     std::string output;
     if (FILE* pipe = ::popen((command + " 2>&1").c_str(), "r")) {
         char buffer[4096];
-        while (std::size_t got = std::fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, got);
+        while (std::size_t got = std::fread(buffer, 1, sizeof buffer, pipe))
+            output.append(buffer, got);
         ::pclose(pipe);
     }
     return output;
@@ -57,21 +58,22 @@ public:
         for (const char* sub : {"root", "spool", "spool/tmp", "cache", "state", "log"})
             fs::create_directories(dir_ / sub);
         socket_ = dir_ / "cups.sock";
-        writeFile(dir_ / "cupsd.conf", "Listen " + socket_.string() +
-                                           "\nLogLevel info\nWebInterface No\nBrowsing No\n"
-                                           "DefaultAuthType None\n<Location />\n  Order allow,deny\n"
-                                           "  Allow all\n</Location>\n");
+        writeFile(dir_ / "cupsd.conf",
+                  "Listen " + socket_.string() +
+                      "\nLogLevel info\nWebInterface No\nBrowsing No\n"
+                      "DefaultAuthType None\n<Location />\n  Order allow,deny\n"
+                      "  Allow all\n</Location>\n");
         const std::string d = dir_.path().string();
         writeFile(dir_ / "cups-files.conf",
                   "ServerRoot " + d + "/root\nRequestRoot " + d + "/spool\nTempDir " + d +
-                      "/spool/tmp\nCacheDir " + d + "/cache\nStateDir " + d +
-                      "/state\nAccessLog " + d + "/log/access_log\nErrorLog " + d +
-                      "/log/error_log\nPageLog " + d + "/log/page_log\nSandboxing Relaxed\n");
+                      "/spool/tmp\nCacheDir " + d + "/cache\nStateDir " + d + "/state\nAccessLog " +
+                      d + "/log/access_log\nErrorLog " + d + "/log/error_log\nPageLog " + d +
+                      "/log/page_log\nSandboxing Relaxed\n");
 
         const std::string conf = (dir_ / "cupsd.conf").string();
         const std::string files = (dir_ / "cups-files.conf").string();
-        const char* argv[] = {"/usr/sbin/cupsd", "-f", "-c", conf.c_str(), "-s", files.c_str(),
-                              nullptr};
+        const char* argv[] = {"/usr/sbin/cupsd", "-f",   "-c", conf.c_str(), "-s",
+                              files.c_str(),     nullptr};
         if (::posix_spawn(&pid_, argv[0], nullptr, nullptr, const_cast<char**>(argv), environ) != 0)
             pid_ = -1;
         for (auto waited = 0ms; pid_ > 0 && waited < 10s; waited += 50ms) {
@@ -104,7 +106,8 @@ std::vector<fs::path> pdfsIn(const fs::path& folder) {
     std::vector<fs::path> found;
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(folder, ec))
-        if (entry.path().extension() == ".pdf") found.push_back(entry.path());
+        if (entry.path().extension() == ".pdf")
+            found.push_back(entry.path());
     return found;
 }
 
@@ -115,11 +118,14 @@ fs::path cupsPdfOutputFolder() {
 }
 
 TEST(CupsPrintTest, ListsThePrintersAndPrintsAReportIntoAPdf) {
-    if (::geteuid() != 0) GTEST_SKIP() << "starting a private cupsd needs root";
-    for (const char* tool : {"/usr/sbin/cupsd", "/usr/sbin/lpadmin", "/usr/bin/pdftotext",
-                             "/usr/lib/cups/backend/cups-pdf", "/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd"})
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "starting a private cupsd needs root";
+    for (const char* tool :
+         {"/usr/sbin/cupsd", "/usr/sbin/lpadmin", "/usr/bin/pdftotext",
+          "/usr/lib/cups/backend/cups-pdf", "/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd"})
         if (!fs::exists(tool))
-            GTEST_SKIP() << tool << " is missing (packages cups, printer-driver-cups-pdf, poppler-utils)";
+            GTEST_SKIP() << tool
+                         << " is missing (packages cups, printer-driver-cups-pdf, poppler-utils)";
 
     PrivateCupsd cupsd;
     ASSERT_TRUE(cupsd.ready()) << "cupsd did not start:\n" << cupsd.errorLog();
@@ -171,7 +177,8 @@ TEST(CupsPrintTest, ListsThePrintersAndPrintsAReportIntoAPdf) {
     for (auto waited = 0ms; text.empty() && waited < 60s; waited += 200ms) {
         std::this_thread::sleep_for(200ms);
         for (const auto& pdf : pdfsIn(out)) {
-            if (std::find(before.begin(), before.end(), pdf) != before.end()) continue;
+            if (std::find(before.begin(), before.end(), pdf) != before.end())
+                continue;
             const std::string content = run("/usr/bin/pdftotext -layout '" + pdf.string() + "' -");
             if (content.find(report::toUtf8(marker)) != std::string::npos) {
                 text = content;
@@ -184,12 +191,14 @@ TEST(CupsPrintTest, ListsThePrintersAndPrintsAReportIntoAPdf) {
     fs::remove(printed);
 
     std::size_t at = 0;
-    for (const std::string& expected : std::vector<std::string>{"Название", "Упражнение", "Номер ЦОР", "00061", "Ученик", "Маша",
-          "Время начала работы", report::toUtf8(marker), "Количество повторов инструкции", "3",
-          "Время работы", "00:04:12"}) {
+    for (const std::string& expected : std::vector<std::string>{
+             "Название", "Упражнение", "Номер ЦОР", "00061", "Ученик", "Маша",
+             "Время начала работы", report::toUtf8(marker), "Количество повторов инструкции", "3",
+             "Время работы", "00:04:12"}) {
         const std::size_t found = text.find(expected, at);
-        ASSERT_NE(found, std::string::npos) << "\"" << expected << "\" missing or out of order in:\n"
-                                            << text;
+        ASSERT_NE(found, std::string::npos)
+            << "\"" << expected << "\" missing or out of order in:\n"
+            << text;
         at = found + expected.size();
     }
 

@@ -26,7 +26,8 @@ std::string truncatedReport() {
 
 std::vector<std::filesystem::path> filesIn(const std::filesystem::path& folder) {
     std::vector<std::filesystem::path> files;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) files.push_back(entry.path());
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        files.push_back(entry.path());
     std::sort(files.begin(), files.end());
     return files;
 }
@@ -71,8 +72,7 @@ TEST_P(DamagedReportTest, IsSetAsideWithItsBytesAndANewFileBegins) {
 INSTANTIATE_TEST_SUITE_P(
     Files, DamagedReportTest,
     ::testing::Values(
-        DamagedCase{"NotXml", "Это не XML, а просто текст"},
-        DamagedCase{"Empty", ""},
+        DamagedCase{"NotXml", "Это не XML, а просто текст"}, DamagedCase{"Empty", ""},
         DamagedCase{"Truncated", truncatedReport()},
         DamagedCase{"NotAWorkbook", "<?xml version=\"1.0\"?><html><body/></html>"},
         DamagedCase{"Binary", std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1\0\0\x3E\0", 12)},
@@ -83,12 +83,16 @@ INSTANTIATE_TEST_SUITE_P(
                     "<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">"
                     "<!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\">"
                     "<!ENTITY e \"&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;\">]><Workbook>&e;</Workbook>"},
-        DamagedCase{"TooDeep", std::string("<Workbook>") + [] {
-                        std::string s;
-                        for (int i = 0; i < 1200; ++i) s += "<a>";
-                        for (int i = 0; i < 1200; ++i) s += "</a>";
-                        return s;
-                    }() + "</Workbook>"}),
+        DamagedCase{"TooDeep", std::string("<Workbook>") +
+                                   [] {
+                                       std::string s;
+                                       for (int i = 0; i < 1200; ++i)
+                                           s += "<a>";
+                                       for (int i = 0; i < 1200; ++i)
+                                           s += "</a>";
+                                       return s;
+                                   }() +
+                                   "</Workbook>"}),
     [](const auto& param) { return std::string(param.param.name); });
 
 // A file outside the report that a hostile document points at. inotify sees any open of it.
@@ -133,8 +137,9 @@ INSTANTIATE_TEST_SUITE_P(
         DamagedCase{"ExternalDtd", "<!DOCTYPE Workbook SYSTEM \"@SECRET@\"><Workbook/>"},
         DamagedCase{"UnusedExternalEntity",
                     "<!DOCTYPE Workbook [<!ENTITY x SYSTEM \"@SECRET@\">]><Workbook/>"},
-        DamagedCase{"UnusedExternalEntityAgain",
-                    "<!DOCTYPE Workbook [<!ENTITY y PUBLIC \"-//x//y\" \"@SECRET@\">]><Workbook/>"}),
+        DamagedCase{
+            "UnusedExternalEntityAgain",
+            "<!DOCTYPE Workbook [<!ENTITY y PUBLIC \"-//x//y\" \"@SECRET@\">]><Workbook/>"}),
     [](const auto& param) { return std::string(param.param.name); });
 
 TEST(DamagedFileNameTest, CarriesDateAndTimeAndStaysInTheFolder) {

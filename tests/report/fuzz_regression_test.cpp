@@ -14,7 +14,8 @@ std::vector<fs::path> inputsIn(const fs::path& folder) {
     std::vector<fs::path> files;
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(folder, ec))
-        if (entry.is_regular_file()) files.push_back(entry.path());
+        if (entry.is_regular_file())
+            files.push_back(entry.path());
     std::sort(files.begin(), files.end());
     return files;
 }

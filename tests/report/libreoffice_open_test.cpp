@@ -31,11 +31,12 @@ TEST(LibreOfficeOpenTest, CalcReadsTheRowsOfASavedReport) {
     }
 
     // UTF-8 CSV (character set 76), comma-separated, double quotes around text.
-    const std::string command = std::string(office) + " -env:UserInstallation=file://" +
-                                (dir / "profile").string() +
-                                " --headless --convert-to 'csv:Text - txt - csv (StarCalc):44,34,76'"
-                                " --outdir '" + dir.path().string() + "' '" + file.string() +
-                                "' > '" + (dir / "office.log").string() + "' 2>&1";
+    const std::string command =
+        std::string(office) + " -env:UserInstallation=file://" + (dir / "profile").string() +
+        " --headless --convert-to 'csv:Text - txt - csv (StarCalc):44,34,76'"
+        " --outdir '" +
+        dir.path().string() + "' '" + file.string() + "' > '" + (dir / "office.log").string() +
+        "' 2>&1";
     ASSERT_EQ(std::system(command.c_str()), 0) << readFile(dir / "office.log");
     const std::string csv = readFile(dir / "Отчёт.csv");
     EXPECT_EQ(csv, "Время начала работы,10:15:00\n"

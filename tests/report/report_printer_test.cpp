@@ -74,24 +74,25 @@ protected:
 
 TEST_F(ReportPrinterTest, HeaderInLabelOrderThenRowsWithAPageBreakWhenFull) {
     SpreadsheetReport report(u16(file), u"Маша");
-    for (int i = 1; i <= 6; ++i) report.addRow(u"строка " + std::u16string(1, u'0' + i), u"1", u"Number");
+    for (int i = 1; i <= 6; ++i)
+        report.addRow(u"строка " + std::u16string(1, u'0' + i), u"1", u"Number");
     ASSERT_TRUE(report::printReport(report, &dc, header));
 
     // Half of the 2000-wide page is 1000; the indent is the average character width, 10.
     const std::vector<DrawnText> expected = {
-        {1, 10, 100, u"Название"},  {1, 1010, 100, u"Tavrelo"},
-        {1, 10, 200, u"Номер ЦОР"}, {1, 1010, 200, u"00061"},
-        {1, 10, 300, u"Ученик"},    {1, 1010, 300, u"Маша"},
-        {1, 10, 500, u"строка 1"},  {1, 1010, 500, u"1"},
-        {1, 10, 600, u"строка 2"},  {1, 1010, 600, u"1"},
-        {1, 10, 700, u"строка 3"},  {1, 1010, 700, u"1"},
-        {1, 10, 800, u"строка 4"},  {1, 1010, 800, u"1"},
-        {2, 10, 100, u"строка 5"},  {2, 1010, 100, u"1"},
-        {2, 10, 200, u"строка 6"},  {2, 1010, 200, u"1"},
+        {1, 10, 100, u"Название"}, {1, 1010, 100, u"Tavrelo"}, {1, 10, 200, u"Номер ЦОР"},
+        {1, 1010, 200, u"00061"},  {1, 10, 300, u"Ученик"},    {1, 1010, 300, u"Маша"},
+        {1, 10, 500, u"строка 1"}, {1, 1010, 500, u"1"},       {1, 10, 600, u"строка 2"},
+        {1, 1010, 600, u"1"},      {1, 10, 700, u"строка 3"},  {1, 1010, 700, u"1"},
+        {1, 10, 800, u"строка 4"}, {1, 1010, 800, u"1"},       {2, 10, 100, u"строка 5"},
+        {2, 1010, 100, u"1"},      {2, 10, 200, u"строка 6"},  {2, 1010, 200, u"1"},
     };
     EXPECT_EQ(dc.drawn, expected);
-    const std::vector<std::u16string> calls = {u"startDocument Print1: Printing", u"startPage",
-                                               u"endPage", u"startPage", u"endPage",
+    const std::vector<std::u16string> calls = {u"startDocument Print1: Printing",
+                                               u"startPage",
+                                               u"endPage",
+                                               u"startPage",
+                                               u"endPage",
                                                u"endDocument"};
     EXPECT_EQ(dc.calls, calls);
 }
@@ -147,7 +148,8 @@ TEST_F(ReportPrinterTest, NothingWhenTheJobCannotStartOrThereIsNoPrinter) {
 TEST_F(ReportPrinterTest, BreakHappensExactlyWhenTwoMoreLinesWouldReachTheBottom) {
     dc.height = 801; // after the row at 600: 600 + 200 < 801 → next at 700; 700 + 200 ≥ 801
     SpreadsheetReport report(u16(file), u"A");
-    for (int i = 0; i < 4; ++i) report.addEmptyRow();
+    for (int i = 0; i < 4; ++i)
+        report.addEmptyRow();
     report.addRow(u"x", u"y", u"String");
     report.addRow(u"x", u"y", u"String");
     ASSERT_TRUE(report::printReport(report, &dc, {}));

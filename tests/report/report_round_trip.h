@@ -19,7 +19,8 @@ namespace report_test {
 inline std::string openAddRowAndSave(std::string_view bytes) {
     namespace fs = std::filesystem;
     std::string pattern = (fs::temp_directory_path() / "report-round-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) return "mkdtemp failed";
+    if (!::mkdtemp(pattern.data()))
+        return "mkdtemp failed";
     const fs::path dir = pattern;
     const fs::path file = dir / "r.xls";
     auto read = [](const fs::path& p) { return report::readWholeFile(p, nullptr).value_or(""); };
@@ -50,7 +51,8 @@ inline std::string openAddRowAndSave(std::string_view bytes) {
             const auto rows = again.tableRows();
             if (again.openOutcome().kind != Kind::ExistingFile)
                 problem = "the saved file does not open again";
-            else if (!rows || rows->empty() || rows->back() != std::vector<std::u16string>{u"Метка", u"42"})
+            else if (!rows || rows->empty() ||
+                     rows->back() != std::vector<std::u16string>{u"Метка", u"42"})
                 problem = "the added row is not the last row after reopening";
         }
     }

@@ -55,7 +55,8 @@ std::string savedTemplateUpToWorksheets() {
                       "xmlns:ss=\"urn:schemas-microsoft-com:office:spreadsheet\" "
                       "xmlns:x=\"urn:schemas-microsoft-com:office:excel\">" +
                       kSep;
-    for (const char* item : items) out += item + kSep;
+    for (const char* item : items)
+        out += item + kSep;
     return out;
 }
 
@@ -160,15 +161,16 @@ struct TextCase {
 TEST_F(SpreadsheetReportTest, TextKeepsTheWindows1251RepertoireOnly) {
     const TextCase cases[] = {
         {u"Say \"hi\"", "Say 'hi'"},
-        {u"Ščerba", "??erba"},               // Latin letters with a caron
-        {u"Ёлка — №5 €", "Ёлка — №5 €"},     // all of these exist in the code page
+        {u"Ščerba", "??erba"},           // Latin letters with a caron
+        {u"Ёлка — №5 €", "Ёлка — №5 €"}, // all of these exist in the code page
         {u"日本", "??"},
-        {u"a\u0001b\tc", "a?b\tc"},          // XML cannot carry most control characters
-        {u"\U0001F600", "??"},               // a surrogate pair is two unknown code units
+        {u"a\u0001b\tc", "a?b\tc"}, // XML cannot carry most control characters
+        {u"\U0001F600", "??"},      // a surrogate pair is two unknown code units
         {u"<&>", "&lt;&amp;&gt;"},
     };
     SpreadsheetReport report(u16(file), u"\"Ž\"");
-    for (const auto& c : cases) report.addRow(c.given, c.given, u"Str\"ing");
+    for (const auto& c : cases)
+        report.addRow(c.given, c.given, u"Str\"ing");
     ASSERT_TRUE(report.save().ok);
     const std::string saved = readFile(file);
     EXPECT_NE(saved.find("<Worksheet ss:Name=\"'?'\">"), std::string::npos);
@@ -307,11 +309,14 @@ namespace {
 TEST(SpreadsheetReportLimitsTest, LongAndModeratelyDeepWorkbooksAreRead) {
     TempDir dir;
     std::string manyRows = "<Workbook><Worksheet ss:Name=\"A\"><Table>";
-    for (int i = 0; i < 3000; ++i) manyRows += "<Row><Cell><Data>x</Data></Cell></Row><Row/>";
+    for (int i = 0; i < 3000; ++i)
+        manyRows += "<Row><Cell><Data>x</Data></Cell></Row><Row/>";
     manyRows += "</Table></Worksheet></Workbook>";
     std::string deep = "<Workbook>";
-    for (int i = 0; i < 900; ++i) deep += "<g>";
-    for (int i = 0; i < 900; ++i) deep += "</g>";
+    for (int i = 0; i < 900; ++i)
+        deep += "<g>";
+    for (int i = 0; i < 900; ++i)
+        deep += "</g>";
     deep += "</Workbook>";
 
     for (const std::string& bytes : {manyRows, deep}) {

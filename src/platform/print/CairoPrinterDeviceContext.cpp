@@ -18,8 +18,12 @@ constexpr double kPointsPerInch = 72.0;
 constexpr double kFontSizePoints = 12.0;
 constexpr char kFontFamily[] = "Liberation Sans";
 
-double hundredthsMmToPoints(int value) { return value / 2540.0 * kPointsPerInch; }
-double pointsToDevice(double points) { return points / kPointsPerInch * kDeviceDpi; }
+double hundredthsMmToPoints(int value) {
+    return value / 2540.0 * kPointsPerInch;
+}
+double pointsToDevice(double points) {
+    return points / kPointsPerInch * kDeviceDpi;
+}
 
 struct Paper {
     double widthPoints = 595.28; // A4, used when the printer does not say
@@ -48,7 +52,8 @@ Paper paperOf(cups_dest_t* dest, cups_dinfo_t* info, const Paper& fallback) {
     const bool known =
         (media && cupsGetDestMediaByName(CUPS_HTTP_DEFAULT, dest, info, media, 0, &size)) ||
         cupsGetDestMediaDefault(CUPS_HTTP_DEFAULT, dest, info, 0, &size);
-    if (!known || size.width <= 0 || size.length <= 0) return fallback;
+    if (!known || size.width <= 0 || size.length <= 0)
+        return fallback;
     return {hundredthsMmToPoints(size.width), hundredthsMmToPoints(size.length),
             hundredthsMmToPoints(size.left),  hundredthsMmToPoints(size.top),
             hundredthsMmToPoints(size.right), hundredthsMmToPoints(size.bottom)};
@@ -125,16 +130,19 @@ public:
     }
 
     bool startDocument(const std::u16string& name) override {
-        if (surface_) return false;
+        if (surface_)
+            return false;
         const Destination destination = lookUp(printer_);
-        if (!destination.found || !destination.acceptingJobs) return false;
+        if (!destination.found || !destination.acceptingJobs)
+            return false;
         paper_ = destination.paper;
         title_ = report::toUtf8(name);
 
         const char* tmp = std::getenv("TMPDIR");
         std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/tavrelo-print-XXXXXX.pdf";
         const int fd = ::mkstemps(pattern.data(), 4);
-        if (fd < 0) return false;
+        if (fd < 0)
+            return false;
         ::close(fd);
         file_ = pattern;
 
@@ -156,18 +164,21 @@ public:
     void startPage() override {}
 
     void textOut(int x, int y, const std::u16string& text) override {
-        if (!cr_) return;
+        if (!cr_)
+            return;
         const std::string utf8 = report::toUtf8(text);
         cairo_move_to(cr_, x, y + ascent_);
         cairo_show_text(cr_, utf8.c_str());
     }
 
     void endPage() override {
-        if (cr_) cairo_show_page(cr_);
+        if (cr_)
+            cairo_show_page(cr_);
     }
 
     bool endDocument() override {
-        if (!cr_) return false;
+        if (!cr_)
+            return false;
         cairo_destroy(cr_);
         cr_ = nullptr;
         cairo_surface_finish(surface_);
@@ -183,14 +194,16 @@ public:
 
 private:
     void discardJob() {
-        if (cr_) cairo_destroy(cr_);
+        if (cr_)
+            cairo_destroy(cr_);
         if (surface_) {
             cairo_surface_finish(surface_);
             cairo_surface_destroy(surface_);
         }
         cr_ = nullptr;
         surface_ = nullptr;
-        if (!file_.empty()) ::unlink(file_.c_str());
+        if (!file_.empty())
+            ::unlink(file_.c_str());
         file_.clear();
     }
 
@@ -213,7 +226,8 @@ std::unique_ptr<report::PrinterDeviceContext>
 createPrinterDeviceContext(const std::u16string& printerName) {
     const std::string name = report::toUtf8(printerName);
     const Destination destination = lookUp(name);
-    if (!destination.found) return nullptr;
+    if (!destination.found)
+        return nullptr;
     return std::make_unique<CairoPrinterDeviceContext>(name, destination.paper);
 }
 

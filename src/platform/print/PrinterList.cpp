@@ -13,8 +13,10 @@ PrinterList listPrinters() {
     for (int i = 0; i < count; ++i) {
         const cups_dest_t& dest = dests[i];
         // Instances are saved option sets of a printer, not printers of their own.
-        if (dest.instance) continue;
-        if (dest.is_default) list.defaultIndex = list.names.size();
+        if (dest.instance)
+            continue;
+        if (dest.is_default)
+            list.defaultIndex = list.names.size();
         list.names.push_back(report::fromUtf8(dest.name));
     }
     cupsFreeDests(count, dests);
