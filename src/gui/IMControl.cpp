@@ -103,7 +103,8 @@ long IMControl::onPaint(const IMEvent&) {
 
 long IMControl::onUpdate(const IMEvent&) {
     tick();
-    return updated(IMEvent(this, IM_MSG_CLOSE));
+    // Runs for every control on every loop turn: skip building an emission nobody listens to.
+    return updated.empty() ? 0 : updated(IMEvent(this, IM_MSG_CLOSE));
 }
 
 long IMControl::onClose(const IMEvent&) { return detach(); }

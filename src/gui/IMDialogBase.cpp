@@ -203,7 +203,7 @@ long IMDialogBase<IMEmptyView>::onUpdate(const IMEvent& e) {
     }
     pendingChildren_.clear();
     tick();
-    updated(IMEvent(this, IM_MSG_CLOSE));
+    if (!updated.empty()) updated(IMEvent(this, IM_MSG_CLOSE));
     for (const auto& [layer, vec] : children_)
         for (IMControl* child : vec) child->onUpdate(e);
     return 0;
