@@ -210,3 +210,29 @@ TEST(CupsPrintTest, ListsThePrintersAndPrintsAReportIntoAPdf) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(CupsPrintTest, WithoutAPrintServerThereAreNoPrintersAndNothingToPrintOn) {
+    TempDir dir;
+    const std::string missing = (dir / "no-such-cupsd.sock").string();
+    const char* previous = std::getenv("CUPS_SERVER");
+    const std::string saved = previous ? previous : "";
+    ::setenv("CUPS_SERVER", missing.c_str(), 1);
+    platform::PrinterList printers{{u"untouched"}, 0};
+    bool contextMade = true;
+    // libcups remembers its server per thread: a fresh thread reads the variable anew.
+    std::thread([&] {
+        printers = platform::listPrinters();
+        contextMade = platform::createPrinterDeviceContext(u"PDF") != nullptr;
+    }).join();
+    if (previous)
+        ::setenv("CUPS_SERVER", saved.c_str(), 1);
+    else
+        ::unsetenv("CUPS_SERVER");
+    EXPECT_TRUE(printers.names.empty());
+    EXPECT_FALSE(printers.defaultIndex.has_value());
+    EXPECT_FALSE(contextMade);
+}
+
+} // namespace
