@@ -5,6 +5,7 @@
 
 #include "gui/IMButtonBase.h"
 #include "gui/IMStaticPictureBase.h"
+#include "render/ClipScope.h"
 #include "gui/IMTextView.h"
 #include "resources/IMResourceManager.h"
 
@@ -155,40 +156,16 @@ long IMDialogBase<IMEmptyView>::onKey(const IMKeyboardEvent& e) {
 long IMDialogBase<IMEmptyView>::onPaint(const IMEvent& e) {
     if (!isHidden()) {
         IMResourceManager* rm = resourceManager();
-        const RECT r = getRect();
-        if (!rm) {
+        // Without a device (a tree under test) children still paint, unclipped.
+        std::optional<ClipScope> scope;
+        if (rm) scope.emplace(*rm, getRect());
+        if (!scope || scope->visible()) {
             for (const auto& [layer, vec] : children_)
                 for (IMControl* child : vec) child->onPaint(e);
+            scope.reset();
             draw();
             setChanged(false);
             painted(IMEvent(this, IM_MSG_PAINT));
-        } else {
-            const auto saved = rm->getViewport();
-            const int ox = rm->originX;
-            const int oy = rm->originY;
-            const RECT clip = intersectRect(
-                RECT{ox + r.left, oy + r.top, ox + r.right, oy + r.bottom},
-                RECT{saved.X, saved.Y, saved.X + saved.Width, saved.Y + saved.Height});
-            if (!isRectEmpty(clip)) {
-                auto viewport = saved;
-                viewport.X = clip.left;
-                viewport.Y = clip.top;
-                viewport.Width = clip.right - clip.left;
-                viewport.Height = clip.bottom - clip.top;
-                viewport.MinZ = 0.0f;
-                viewport.MaxZ = 1.0f;
-                rm->setViewport(viewport);
-                rm->originX = ox + r.left;
-                rm->originY = oy + r.top;
-                for (const auto& [layer, vec] : children_)
-                    for (IMControl* child : vec) child->onPaint(e);
-                rm->originX = ox;
-                rm->originY = oy;
-                rm->setViewport(saved);
-                draw();
-                setChanged(false);
-                painted(IMEvent(this, IM_MSG_PAINT));
-            }
         }
     }
     setChanged(false);

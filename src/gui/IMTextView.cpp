@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "render/ClipScope.h"
 #include "resources/IMResourceManager.h"
 
 namespace {
@@ -253,27 +254,12 @@ void IMTextView::draw() {
         changed_ = false;
         return;
     }
-    const auto saved = rm->getViewport();
-    const int ox = rm->originX;
-    const int oy = rm->originY;
-    const RECT r = getRect();
-    const RECT clip = intersectRect(
-        RECT{saved.X, saved.Y, saved.X + saved.Width, saved.Y + saved.Height},
-        RECT{ox + r.left, oy + r.top, ox + r.right, oy + r.bottom});
-    if (isRectEmpty(clip)) {
+    ClipScope scope(*rm, getRect());
+    if (!scope.visible()) {
         changed_ = false;
         return;
     }
-    auto viewport = saved;
-    viewport.X = clip.left;
-    viewport.Y = clip.top;
-    viewport.Width = clip.right - clip.left;
-    viewport.Height = clip.bottom - clip.top;
-    viewport.MinZ = 0.0f;
-    viewport.MaxZ = 1.0f;
-    rm->setViewport(viewport);
-    rm->originX = ox + r.left;
-    rm->originY = oy + r.top;
+    const RECT clip = scope.clip();
     const int originY = rm->originY;
 
     // Lines wholly above or below the clip are skipped by binary search over the line starts.
@@ -306,9 +292,5 @@ void IMTextView::draw() {
         const Glyph& glyph = glyphs_[static_cast<std::size_t>(i)];
         rm->drawTexture(glyph.texture, glyph.glyphRect, nullptr, 0xFFFFFFFF, 0.0f);
     }
-
-    rm->originX = ox;
-    rm->originY = oy;
-    rm->setViewport(saved);
     changed_ = false;
 }

@@ -80,7 +80,9 @@ TEST_F(LayoutTest, WrappingTable) {
                 if (label->charAt(i) == L'\n') x = 0;
             }
             const bool trailingSpace = end > begin && label->charAt(end - 1) == L' ';
-            if (end - begin > 1 && !trailingSpace) EXPECT_LE(x, c.width) << "line " << line;
+            if (end - begin > 1 && !trailingSpace) {
+                EXPECT_LE(x, c.width) << "line " << line;
+            }
         }
         const RECT extent = label->getContentRect();
         EXPECT_EQ(extent.bottom, static_cast<int>(starts.size()) * 16 -
@@ -196,7 +198,9 @@ TEST_F(LayoutTest, OnlyVisibleLinesAreDrawnAndTheyAreClipped) {
             const bool lit = (px[static_cast<std::size_t>(y * 80 + x)] & 0xFF) > 0x40;
             const bool inside = x >= 10 && x < 70 && y >= 10 && y < 58;
             if (inside && lit) ++litInside;
-            if (!inside) EXPECT_FALSE(lit) << x << "," << y;
+            if (!inside) {
+                EXPECT_FALSE(lit) << x << "," << y;
+            }
         }
     EXPECT_GT(litInside, 50);
 }

@@ -1,5 +1,7 @@
 #include "platform/fonts/FontFace.h"
 
+#include "platform/Platform.h"
+
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -42,38 +44,6 @@ std::shared_ptr<FreeTypeLibrary> sharedLibrary() {
         current = library;
     }
     return library;
-}
-
-// Face names may hold UTF-16 code units (surrogate pairs) or whole code points.
-std::string toUtf8(const std::wstring& text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char32_t c = static_cast<char32_t>(text[i]);
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size()) {
-            const auto low = static_cast<char32_t>(text[i + 1]);
-            if (low >= 0xDC00 && low <= 0xDFFF) {
-                c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
-                ++i;
-            }
-        }
-        if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF || c == 0) c = 0xFFFD;
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
 }
 
 struct FaceMatch {
@@ -268,7 +238,7 @@ std::unique_ptr<FontFace> FontFace::open(const FontRequest& request) {
     auto library = sharedLibrary();
     if (!library->get()) return nullptr;
 
-    const std::string family = toUtf8(request.face);
+    const std::string family = platform::toUtf8(request.face);
     std::optional<FaceMatch> match;
     if (!family.empty()) match = matchFace(family, request.bold, request.italic, true);
     if (!match) match = matchFace("", request.bold, request.italic, false);
