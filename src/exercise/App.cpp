@@ -41,6 +41,7 @@ namespace {
 const wchar_t* const backgroundImage = L"103";
 const wchar_t* const arrowImage = L"102";
 constexpr int arrowLayer = 100;
+constexpr int arrowNeverHit = 256; // above any texel alpha
 const wchar_t* const praiseSounds[] = {L"112", L"106", L"109", L"107", L"105"};
 constexpr int praiseSoundCount = static_cast<int>(std::size(praiseSounds));
 
@@ -134,6 +135,10 @@ long App::nextTask(IMContainer* dialog, bool replaceCurrent) {
     if (!replaceCurrent && currentMove) return 0;
     if (nextTaskIndex == 0) {
         cursorPicture = dialog->createPicture(0, 0, arrowImage, arrowLayer, 0xFFFFFFFF);
+        // The hidden system cursor sits on the arrow's tip after every warp. Were the arrow hit
+        // there, it would take the hover from the circle beneath and a pupil resting on the
+        // target would never complete the task: it is drawn, never hit.
+        cursorPicture->alphaThreshold = arrowNeverHit;
         cursorPicture->hide();
     }
     if (replaceCurrent) retireCurrentMove();

@@ -16,6 +16,7 @@
 #include "platform/Clock.h"
 #include "platform/Cursor.h"
 #include "platform/MessageQueue.h"
+#include "resources/IMResourceManager.h"
 
 namespace {
 
@@ -84,11 +85,9 @@ protected:
     }
     // With the slowed cursor the hand makes 100-pixel strokes towards the target; each report
     // starts where the system cursor was left (pulled back to the arrow's tip whenever the arrow
-    // moved). Near the target a small twitch up and left, off the arrow, rests on the target.
+    // moved). The hand then rests: the last report is the one the warp makes, at the tip.
     void moveSlowed(const MoveTaskSpec& t) {
         POINT hand{t.x1, t.y1};
-        mouse(hand);
-        hand = POINT{t.x1 + 3, t.y1 - 3}; // off the arrow, still on the start circle
         mouse(hand);
         const DrawnCursorPosition& tip = drawnCursorPosition();
         for (int stroke = 0; stroke < 1000; ++stroke) {
@@ -103,7 +102,9 @@ protected:
             mouse(report);
             hand = (POINT{tip.x, tip.y} == before) ? report : POINT{tip.x, tip.y};
         }
-        mouse(POINT{tip.x - 2, tip.y - 2});
+        mouse(POINT{tip.x, tip.y});
+        EXPECT_NE(app->exerciseDialog->hoveredChild(), app->cursorPicture)
+            << "the arrow never takes the hover from the circle beneath its tip";
     }
     // Plays the task on screen to its end: the dwell, the success signal and the fade-out, after
     // which the next task (or the end of the run) follows.
@@ -185,6 +186,7 @@ TEST_F(ExerciseRun, TheExerciseScreenShowsTheStretchedBackgroundAndTheFirstTask)
     EXPECT_EQ(app->currentKind, 1);
     ASSERT_NE(app->cursorPicture, nullptr);
     EXPECT_TRUE(app->cursorPicture->isHidden()) << "the arrow waits for the slowed stage";
+    EXPECT_EQ(app->cursorPicture->alphaThreshold, 256) << "the arrow is drawn, never hit";
     EXPECT_EQ(screen->children().at(100).front(), app->cursorPicture);
     EXPECT_EQ(cursor(), (POINT{app->taskList[0].x1, app->taskList[0].y1}));
 }
@@ -204,6 +206,14 @@ TEST_F(ExerciseRun, TwentyTasksWithStageSoundsPraiseAndTheFinalPraise) {
     const std::vector<Request> expected{{L"111", 0}, {L"112", 2},  {L"113", 4},
                                         {L"110", 8}, {L"106", 9}, {L"109", 14}};
     EXPECT_EQ(requested, expected);
+    // Where an audio device exists, each sound reached the sound system under its number.
+    if (resourceManager()->hasAudioDevice()) {
+        std::vector<std::wstring> loaded;
+        for (const SoundSourceEntry& entry : resourceManager()->sources())
+            loaded.push_back(entry.name);
+        for (const wchar_t* name : {L"111", L"112", L"113", L"110", L"106", L"109", L"120"})
+            EXPECT_NE(std::find(loaded.begin(), loaded.end(), name), loaded.end());
+    }
     ASSERT_TRUE(app->finalPraiseShownAt.has_value());
     EXPECT_EQ(*app->finalPraiseShownAt, (POINT{137, 100}));
     EXPECT_FALSE(app->currentMove) << "no task after the twentieth";
@@ -254,7 +264,8 @@ TEST_F(ExerciseRun, TheSlowedStageWaitsForItsInstructionThenPutsArrowAndCursorOn
     EXPECT_EQ(circlesOnScreen(), 3) << "task 15's pair is gone; task 16's is the only one";
 
     // A 100-pixel hand movement moves the arrow 4 pixels (factor 5) and pulls the cursor back.
-    mouse(POINT{t16.x1 + 3, t16.y1 - 3});
+    mouse(POINT{t16.x1, t16.y1});
+    EXPECT_NE(app->exerciseDialog->hoveredChild(), app->cursorPicture);
     mouse(POINT{t16.x1 + 100, t16.y1});
     EXPECT_EQ(app->cursorPicture->getPosition(), (POINT{t16.x1 + 4, t16.y1}));
     EXPECT_EQ(cursor(), (POINT{t16.x1 + 4, t16.y1}));
