@@ -127,7 +127,10 @@ void CSoundStream::worker() {
         }
         if (woken) {
             wakeEvent_.reset();
-            if (command_ == kStopCommand) break;
+            if (command_ == kStopCommand) {
+                guard.release(); // leave the loop still holding the lock
+                break;
+            }
         }
     }
     command_ = 0;

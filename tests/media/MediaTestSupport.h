@@ -3,6 +3,7 @@
 // threads' notices while the window's loop runs.
 
 #include <chrono>
+#include <cstdlib>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -15,6 +16,15 @@
 #include "window/IMWindow.h"
 
 namespace media_test {
+
+// The tests run headless: SDL's dummy audio driver (real-time paced, no sound card needed) and
+// the offscreen video driver, unless the environment already names others. Set before main().
+inline const bool headlessDrivers = [] {
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    setenv("SDL_RENDER_DRIVER", "software", 0);
+    return true;
+}();
 
 inline std::filesystem::path dataPath(const std::string& name) {
     return std::filesystem::path(TAVRELO_SOURCE_DIR) / "tests" / "data" / "media" / name;
