@@ -145,10 +145,17 @@ std::optional<std::string> readWholeFile(const fs::path& file, int* errorCode) {
             *errorCode = errno;
         return std::nullopt;
     }
-    std::string bytes;
-    char buffer[1 << 16];
+    // Read straight into the string, sized from the file; the loop still copes with a file
+    // that grows or shrinks meanwhile.
+    struct stat info {};
+    const std::size_t expected =
+        ::fstat(fd, &info) == 0 && info.st_size > 0 ? static_cast<std::size_t>(info.st_size) : 0;
+    std::string bytes(expected + 1, '\0');
+    std::size_t have = 0;
     for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (have == bytes.size())
+            bytes.resize(bytes.size() * 2 + (1 << 16));
+        const ssize_t got = ::read(fd, bytes.data() + have, bytes.size() - have);
         if (got < 0) {
             if (errno == EINTR)
                 continue;
@@ -159,8 +166,9 @@ std::optional<std::string> readWholeFile(const fs::path& file, int* errorCode) {
         }
         if (got == 0)
             break;
-        bytes.append(buffer, static_cast<std::size_t>(got));
+        have += static_cast<std::size_t>(got);
     }
+    bytes.resize(have);
     ::close(fd);
     return bytes;
 }

@@ -9,8 +9,9 @@
 #include <cerrno>
 #include <memory>
 #include <stdexcept>
+#include <vector>
 #include <xercesc/dom/DOM.hpp>
-#include <xercesc/framework/MemBufFormatTarget.hpp>
+#include <xercesc/framework/XMLFormatter.hpp>
 
 namespace report {
 
@@ -24,28 +25,40 @@ template <typename T> struct Releaser {
 };
 template <typename T> using Released = std::unique_ptr<T, Releaser<T>>;
 
-DOMElement* firstDescendant(DOMElement* root, std::u16string_view name) {
-    DOMNodeList* found = root->getElementsByTagName(name.data());
-    return found->getLength() > 0 ? static_cast<DOMElement*>(found->item(0)) : nullptr;
-}
-
-// Visits the elements named `name` below `root` in document order, without recursion.
+// Visits the elements named `name` below `root` in document order. The way back up is kept on a
+// stack: asking a node for its parent costs a dynamic_cast inside Xerces.
 template <typename Visit>
 void forEachDescendant(DOMNode* root, std::u16string_view name, Visit visit) {
+    std::vector<DOMNode*> nextSiblings; // where to go on after each open level
     DOMNode* node = root->getFirstChild();
-    while (node) {
+    while (node || !nextSiblings.empty()) {
+        if (!node) {
+            node = nextSiblings.back();
+            nextSiblings.pop_back();
+            continue;
+        }
         if (node->getNodeType() == DOMNode::ELEMENT_NODE &&
             std::u16string_view(node->getNodeName()) == name)
             visit(static_cast<DOMElement*>(node));
-        if (node->getFirstChild()) {
-            node = node->getFirstChild();
-            continue;
+        if (DOMNode* child = node->getFirstChild()) {
+            nextSiblings.push_back(node->getNextSibling());
+            node = child;
+        } else {
+            node = node->getNextSibling();
         }
-        while (node && node != root && !node->getNextSibling())
-            node = node->getParentNode();
-        node = (node && node != root) ? node->getNextSibling() : nullptr;
     }
 }
+
+// Collects the serializer's output in one string, sized up front from what was read.
+class StringFormatTarget final : public XMLFormatTarget {
+public:
+    explicit StringFormatTarget(std::size_t expectedSize) { bytes.reserve(expectedSize); }
+    void writeChars(const XMLByte* const toWrite, const XMLSize_t count,
+                    XMLFormatter* const) override {
+        bytes.append(reinterpret_cast<const char*>(toWrite), count);
+    }
+    std::string bytes;
+};
 
 // Tells the serializer to stop at the first problem instead of writing half a document.
 class StopOnError final : public DOMErrorHandler {
@@ -108,6 +121,8 @@ void SpreadsheetReport::openDocument() {
     ParsedWorkbook parsed = parseWorkbook(*bytes, fromUtf8(path));
     if (parsed.document) {
         document = parsed.document.release();
+        worksheetsFound_ = std::move(parsed.worksheets);
+        sourceSize_ = bytes->size();
         openOutcome_ = {ReportOpenOutcome::Kind::ExistingFile, {}, {}};
         return;
     }
@@ -138,19 +153,21 @@ void SpreadsheetReport::adoptTemplate() {
     if (!parsed.document)
         throw std::logic_error("the built-in workbook template does not parse");
     document = parsed.document.release();
+    worksheetsFound_ = std::move(parsed.worksheets);
+    sourceSize_ = workbookTemplate().size();
 }
 
 void SpreadsheetReport::findOrAddWorksheet() {
     DOMElement* workbook = document->getDocumentElement();
-    DOMNodeList* sheets = workbook->getElementsByTagName(u"Worksheet");
-    // item() walks only as far as it must; getLength() would walk the whole document.
-    for (XMLSize_t i = 0; DOMNode* node = sheets->item(i); ++i) {
-        auto* candidate = static_cast<DOMElement*>(node);
-        if (sheetName_ == std::u16string_view(candidate->getAttribute(u"ss:Name"))) {
-            worksheet = candidate;
+    for (const ParsedWorksheet& found : worksheetsFound_) {
+        if (sheetName_ == std::u16string_view(found.sheet->getAttribute(u"ss:Name"))) {
+            worksheet = found.sheet;
+            table_ = found.firstTable;
+            worksheetsFound_.clear();
             return;
         }
     }
+    worksheetsFound_.clear();
 
     worksheet = document->createElement(u"Worksheet");
     worksheet->setAttribute(u"ss:Name", sheetName_.c_str());
@@ -166,9 +183,8 @@ void SpreadsheetReport::findOrAddWorksheet() {
 }
 
 DOMElement* SpreadsheetReport::table() {
-    // Only rows are ever added below the worksheet, so the first Table stays the first.
-    if (!table_)
-        table_ = firstDescendant(worksheet, u"Table");
+    // The parser noted the worksheet's first Table, if it had one; only rows are ever added
+    // below it, so that stays the first.
     if (!table_) {
         table_ = document->createElement(u"Table");
         worksheet->appendChild(table_);
@@ -202,7 +218,8 @@ std::optional<std::string> SpreadsheetReport::serialize() const {
         Released<DOMLSOutput> output(writerFactory->createLSOutput());
         StopOnError errors;
         serializer->getDomConfig()->setParameter(XMLUni::fgDOMErrorHandler, &errors);
-        MemBufFormatTarget target(64 * 1024);
+        // The document grows by a few rows a run: what was read, and a little more, holds it.
+        StringFormatTarget target(sourceSize_ + sourceSize_ / 16 + 4096);
         output->setByteStream(&target);
         // Always UTF-8, as for a file made from the template. Left to itself the serializer
         // reuses the encoding it detected on reading, and for a file without a declaration that
@@ -210,7 +227,7 @@ std::optional<std::string> SpreadsheetReport::serialize() const {
         output->setEncoding(u"UTF-8");
         if (!serializer->write(document, output.get()) || errors.failed)
             return std::nullopt;
-        return std::string(reinterpret_cast<const char*>(target.getRawBuffer()), target.getLen());
+        return std::move(target.bytes);
     } catch (...) {
         return std::nullopt;
     }
@@ -247,11 +264,10 @@ std::u16string SpreadsheetReport::filePath() const {
 }
 
 std::optional<std::vector<std::vector<std::u16string>>> SpreadsheetReport::tableRows() const {
-    DOMElement* found = table_ ? table_ : firstDescendant(worksheet, u"Table");
-    if (!found)
+    if (!table_)
         return std::nullopt;
     std::vector<std::vector<std::u16string>> rows;
-    forEachDescendant(found, u"Row", [&](DOMElement* row) {
+    forEachDescendant(table_, u"Row", [&](DOMElement* row) {
         std::vector<std::u16string>& texts = rows.emplace_back();
         forEachDescendant(row, u"Data", [&](DOMElement* data) {
             const XMLCh* content = data->getTextContent();

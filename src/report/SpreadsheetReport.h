@@ -3,6 +3,7 @@
 // one row per statistic. Rows of every run are appended to the same file.
 
 #include "report/AtomicFile.h"
+#include "report/WorkbookParser.h"
 
 #include <optional>
 #include <string>
@@ -72,10 +73,13 @@ private:
 
     XERCES_CPP_NAMESPACE_QUALIFIER DOMDocument* document = nullptr;
     XERCES_CPP_NAMESPACE_QUALIFIER DOMElement* worksheet = nullptr;
-    XERCES_CPP_NAMESPACE_QUALIFIER DOMElement* table_ = nullptr;
+    XERCES_CPP_NAMESPACE_QUALIFIER DOMElement* table_ = nullptr; // null until the sheet has one
     std::string path;          // UTF-8, the file the report belongs to
     std::u16string sheetName_; // value of the worksheet's ss:Name
     XERCES_CPP_NAMESPACE_QUALIFIER DOMImplementationLS* writerFactory = nullptr;
+
+    std::vector<ParsedWorksheet> worksheetsFound_; // by the parser, until the sheet is chosen
+    std::size_t sourceSize_ = 0;                   // bytes parsed, to size the serializer's output
 
     ReportOpenOutcome openOutcome_;
     bool ownFileProtected_ = false; // the file on disk could not be read: never replace it

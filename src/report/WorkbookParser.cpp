@@ -28,7 +28,7 @@ namespace {
 constexpr XMLSize_t kEntityExpansionLimit = 1000;
 // A workbook is about six levels deep; the serializer recurses once per level, so a document
 // nested thousands deep could exhaust the stack when written back.
-constexpr int kMaximumDepth = 1000;
+constexpr std::size_t kMaximumDepth = 1000;
 
 std::string narrow(const XMLCh* text) {
     std::string out;
@@ -88,9 +88,13 @@ bool hasExternalIdentifiers(const DOMDocumentType* doctype) {
     return false;
 }
 
-// Measures the element nesting while the document is built, which costs nothing next to a
-// second walk over every node of a large workbook.
-class DepthMeasuringParser final : public XercesDOMParser {
+// Builds the DOM as XercesDOMParser does and notes, on the way, the nesting depth and every
+// Worksheet with its first Table. Doing this while the nodes are made costs little; walking a
+// ten-thousand-row workbook afterwards costs as much as a good part of the parse.
+//
+// It also keeps its own stack of open elements. The base class finds the parent of a closed
+// element by asking the node, and in this Xerces every such question is a dynamic_cast.
+class WorkbookBuilder final : public XercesDOMParser {
 public:
     using XercesDOMParser::XercesDOMParser;
 
@@ -98,26 +102,67 @@ public:
                       const XMLCh* const prefix, const RefVectorOf<XMLAttr>& attributes,
                       const XMLSize_t attributeCount, const bool isEmpty,
                       const bool isRoot) override {
+        // Pushed before the base call: for an empty element the base class calls endElement
+        // itself, before it returns.
+        openParents_.push_back(fCurrentParent);
+        deepest_ = std::max(deepest_, openParents_.size());
         XercesDOMParser::startElement(decl, urlId, prefix, attributes, attributeCount, isEmpty,
                                       isRoot);
-        deepest_ = std::max(deepest_, depth_ + 1);
-        if (!isEmpty)
-            ++depth_;
+        // The base class leaves the new element as the current node, empty or not.
+        auto* element = static_cast<DOMElement*>(fCurrentNode);
+        const std::u16string_view name(decl.getFullName());
+        if (name == u"Worksheet") {
+            worksheets_.push_back({element, nullptr});
+            if (!isEmpty)
+                openSheets_.push_back({worksheets_.size() - 1, openParents_.size()});
+        } else if (name == u"Table") {
+            // Every open worksheet encloses this table; those still without one get it.
+            for (std::size_t i = sheetsWithoutTable_; i < openSheets_.size(); ++i)
+                worksheets_[openSheets_[i].index].firstTable = element;
+            sheetsWithoutTable_ = openSheets_.size();
+        }
     }
+
+    // What the base class does (XInclude is never switched on here), with the parent taken
+    // from the stack instead of from the node.
     void endElement(const XMLElementDecl& decl, const unsigned int urlId, const bool isRoot,
                     const XMLCh* const prefix) override {
-        XercesDOMParser::endElement(decl, urlId, isRoot, prefix);
-        --depth_;
+        if (openParents_.empty()) {
+            // More ends than starts: only a scanner going on after an error could do that.
+            XercesDOMParser::endElement(decl, urlId, isRoot, prefix);
+            return;
+        }
+        if (!openSheets_.empty() && openSheets_.back().depth == openParents_.size()) {
+            openSheets_.pop_back();
+            sheetsWithoutTable_ = std::min(sheetsWithoutTable_, openSheets_.size());
+        }
+        fCurrentNode = fCurrentParent;
+        fCurrentParent = openParents_.back();
+        openParents_.pop_back();
+        if (fCurrentParent == static_cast<DOMNode*>(getDocument()))
+            fWithinElement = false;
     }
-    int deepest() const { return deepest_; }
+
+    std::size_t deepest() const { return deepest_; }
+    std::vector<ParsedWorksheet> takeWorksheets() { return std::move(worksheets_); }
 
 private:
-    int depth_ = 0;
-    int deepest_ = 0;
+    struct OpenSheet {
+        std::size_t index; // into worksheets_
+        std::size_t depth; // nesting depth of its element
+    };
+
+    std::vector<DOMNode*> openParents_; // the parent of each open element, outermost first
+    std::size_t deepest_ = 0;
+    std::vector<ParsedWorksheet> worksheets_;
+    std::vector<OpenSheet> openSheets_; // worksheets not yet closed, outermost first
+    // Open worksheets from this index on have no table yet; a table goes to all of them at once,
+    // so they are always the innermost ones.
+    std::size_t sheetsWithoutTable_ = 0;
 };
 
 ParsedWorkbook refuse(std::string problem) {
-    return {nullptr, std::move(problem)};
+    return {nullptr, {}, std::move(problem)};
 }
 
 } // namespace
@@ -130,7 +175,7 @@ ParsedWorkbook parseWorkbook(std::string_view bytes, const std::u16string& syste
         SecurityManager security;
         security.setEntityExpansionLimit(kEntityExpansionLimit);
 
-        DepthMeasuringParser parser;
+        WorkbookBuilder parser;
         parser.setValidationScheme(XercesDOMParser::Val_Never);
         parser.setDoNamespaces(false);
         parser.setDoSchema(false);
@@ -163,7 +208,7 @@ ParsedWorkbook parseWorkbook(std::string_view bytes, const std::u16string& syste
             return refuse("nested too deeply");
         if (std::u16string_view(document->getDocumentElement()->getNodeName()) != u"Workbook")
             return refuse("the document element is not Workbook");
-        return {std::move(document), {}};
+        return {std::move(document), parser.takeWorksheets(), {}};
     } catch (const XMLException& e) {
         return refuse(narrow(e.getMessage()));
     } catch (const DOMException& e) {

@@ -4,10 +4,12 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 #include <xercesc/util/XercesDefs.hpp>
 
 XERCES_CPP_NAMESPACE_BEGIN
 class DOMDocument;
+class DOMElement;
 XERCES_CPP_NAMESPACE_END
 
 namespace report {
@@ -17,9 +19,17 @@ struct DocumentRelease {
 };
 using DocumentPtr = std::unique_ptr<XERCES_CPP_NAMESPACE_QUALIFIER DOMDocument, DocumentRelease>;
 
+// A Worksheet element of the parsed document and the first Table element below it, noted while
+// the document is built so that nobody has to walk a large workbook again to find them.
+struct ParsedWorksheet {
+    XERCES_CPP_NAMESPACE_QUALIFIER DOMElement* sheet = nullptr;
+    XERCES_CPP_NAMESPACE_QUALIFIER DOMElement* firstTable = nullptr; // null: it has none
+};
+
 struct ParsedWorkbook {
-    DocumentPtr document; // null when the bytes are not a workbook
-    std::string problem;  // why not, for diagnostics (English, from the parser)
+    DocumentPtr document;                    // null when the bytes are not a workbook
+    std::vector<ParsedWorksheet> worksheets; // every Worksheet element, in document order
+    std::string problem;                     // why not, for diagnostics (English, from the parser)
 };
 
 // No validation, no namespace processing, whitespace kept. External DTDs and entities are never

@@ -92,7 +92,20 @@ INSTANTIATE_TEST_SUITE_P(
                                            s += "</a>";
                                        return s;
                                    }() +
-                                   "</Workbook>"}),
+                                   "</Workbook>"},
+        // Empty elements open and close at once; they must not make deep nesting look shallow.
+        DamagedCase{"TooDeepAfterEmptyElements", std::string("<Workbook>") +
+                                                     [] {
+                                                         std::string s;
+                                                         for (int i = 0; i < 3000; ++i)
+                                                             s += "<e/>";
+                                                         for (int i = 0; i < 1200; ++i)
+                                                             s += "<a>";
+                                                         for (int i = 0; i < 1200; ++i)
+                                                             s += "</a>";
+                                                         return s;
+                                                     }() +
+                                                     "</Workbook>"}),
     [](const auto& param) { return std::string(param.param.name); });
 
 // A file outside the report that a hostile document points at. inotify sees any open of it.

@@ -141,6 +141,65 @@ TEST_F(SpreadsheetReportTest, SheetNameMatchesExactlyAndIsFoundAnywhereBelowTheW
                   "</Table></Worksheet></Group><Worksheet ss:Name=\"аня\"/></Workbook>");
 }
 
+// Where a row lands in a workbook someone else shaped: the first Table anywhere below the first
+// worksheet of that name, in document order, however the elements are nested.
+struct RowPlacementCase {
+    const char* name;
+    std::string given;
+    std::string saved; // "@" marks where the new row must appear
+};
+
+class RowPlacementTest : public ::testing::TestWithParam<RowPlacementCase> {};
+
+TEST_P(RowPlacementTest, RowGoesToTheFirstTableOfTheFirstMatchingWorksheet) {
+    TempDir dir;
+    const auto file = dir / "r.xls";
+    std::string expected = GetParam().saved;
+    expected.replace(expected.find('@'), 1, row("x", "1", "Number"));
+    writeFile(file, GetParam().given);
+    {
+        SpreadsheetReport report(u16(file), u"A");
+        ASSERT_EQ(report.openOutcome().kind, ReportOpenOutcome::Kind::ExistingFile);
+        report.addRow(u"x", u"1", u"Number");
+        const auto rows = report.tableRows();
+        ASSERT_TRUE(rows.has_value());
+        EXPECT_EQ(rows->back(), (std::vector<std::u16string>{u"x", u"1"}));
+        ASSERT_TRUE(report.save().ok);
+    }
+    EXPECT_EQ(readFile(file),
+              "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\" ?>" + expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Workbooks, RowPlacementTest,
+    ::testing::Values(
+        RowPlacementCase{"TableNestedDeeper",
+                         "<Workbook><Worksheet ss:Name=\"A\"><Options/><Wrap><Table><Row/></Table>"
+                         "</Wrap><Table/></Worksheet></Workbook>",
+                         "<Workbook><Worksheet ss:Name=\"A\"><Options/><Wrap><Table><Row/>@</Table>"
+                         "</Wrap><Table/></Worksheet></Workbook>"},
+        RowPlacementCase{"EmptySheetOfTheNameComesFirst",
+                         "<Workbook><Worksheet ss:Name=\"A\"/><Table/><Worksheet ss:Name=\"A\">"
+                         "<Table/></Worksheet></Workbook>",
+                         "<Workbook><Worksheet ss:Name=\"A\"><Table>@</Table></Worksheet><Table/>"
+                         "<Worksheet ss:Name=\"A\"><Table/></Worksheet></Workbook>"},
+        RowPlacementCase{"TableOfASheetInsideTheSheet",
+                         "<Workbook><Worksheet ss:Name=\"A\"><Worksheet ss:Name=\"B\"><Table/>"
+                         "</Worksheet><Table/></Worksheet></Workbook>",
+                         "<Workbook><Worksheet ss:Name=\"A\"><Worksheet ss:Name=\"B\"><Table>@"
+                         "</Table></Worksheet><Table/></Worksheet></Workbook>"},
+        RowPlacementCase{"SecondSheetAfterAClosedFirst",
+                         "<Workbook><Worksheet ss:Name=\"B\"><Table><Row/></Table></Worksheet>"
+                         "<Worksheet ss:Name=\"A\"><x/><Table></Table></Worksheet></Workbook>",
+                         "<Workbook><Worksheet ss:Name=\"B\"><Table><Row/></Table></Worksheet>"
+                         "<Worksheet ss:Name=\"A\"><x/><Table>@</Table></Worksheet></Workbook>"},
+        RowPlacementCase{"TableAfterTheSheetIsNotItsOwn",
+                         "<Workbook><Worksheet ss:Name=\"A\"><Cell/></Worksheet>"
+                         "<Table><Row/></Table></Workbook>",
+                         "<Workbook><Worksheet ss:Name=\"A\"><Cell/><Table>@</Table></Worksheet>"
+                         "<Table><Row/></Table></Workbook>"}),
+    [](const auto& param) { return std::string(param.param.name); });
+
 TEST_F(SpreadsheetReportTest, WorksheetWithoutTableGetsOneOnTheFirstRow) {
     writeFile(file, "<Workbook><Worksheet ss:Name=\"A\"/></Workbook>");
     SpreadsheetReport report(u16(file), u"A");
