@@ -80,6 +80,33 @@ BENCHMARK(BM_OpenAddThreeRowsSave)
     ->Repetitions(7)
     ->ReportAggregatesOnly(true);
 
+// The two halves of the above on their own: reading the workbook into a DOM, and writing the DOM
+// out again (into memory, without the file and its flush to disk).
+void BM_OpenOnly(benchmark::State& state) {
+    const BigWorkbook& workbook = BigWorkbook::instance();
+    restore(workbook);
+    for (auto _ : state) {
+        report::SpreadsheetReport report(report::fromUtf8(workbook.file().string()), u"Ученик");
+        benchmark::DoNotOptimize(report.openOutcome());
+    }
+}
+BENCHMARK(BM_OpenOnly)->Unit(benchmark::kMillisecond)->Repetitions(7)->ReportAggregatesOnly(true);
+
+void BM_SerializeOnly(benchmark::State& state) {
+    const BigWorkbook& workbook = BigWorkbook::instance();
+    restore(workbook);
+    report::SpreadsheetReport report(report::fromUtf8(workbook.file().string()), u"Ученик");
+    for (auto _ : state) {
+        const auto bytes = report.serialize();
+        if (!bytes || bytes->size() != workbook.bytes().size())
+            state.SkipWithError("the workbook did not come out as it went in");
+    }
+}
+BENCHMARK(BM_SerializeOnly)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(7)
+    ->ReportAggregatesOnly(true);
+
 void BM_XmllintParse(benchmark::State& state) {
     const BigWorkbook& workbook = BigWorkbook::instance();
     const char* xmllint = "/usr/bin/xmllint";
