@@ -1,10 +1,13 @@
 // Printing end to end: a private cupsd with two PDF queues, the printer list, and a printed
 // report read back from the PDF that the cups-pdf backend writes.
 
+#include "app/WideText.h"
 #include "platform/print/CairoPrinterDeviceContext.h"
 #include "platform/print/PrinterList.h"
+#include "report/IMSelectPrinterDialog.h"
 #include "report/ReportPrinter.h"
 #include "report_test_support.h"
+#include "support/WindowFixture.h"
 
 #include <chrono>
 #include <csignal>
@@ -117,7 +120,47 @@ fs::path cupsPdfOutputFolder() {
     return fs::path(user && user->pw_dir ? user->pw_dir : "/root") / "PDF";
 }
 
-TEST(CupsPrintTest, ListsThePrintersAndPrintsAReportIntoAPdf) {
+// Waits for a PDF that was not in `before` and holds `marker`, and gives its text (empty when
+// none came). The PDF itself is removed.
+std::string waitForPrintedText(const fs::path& folder, const std::vector<fs::path>& before,
+                               const std::string& marker) {
+    for (auto waited = 0ms; waited < 60s; waited += 200ms) {
+        std::this_thread::sleep_for(200ms);
+        for (const auto& pdf : pdfsIn(folder)) {
+            if (std::find(before.begin(), before.end(), pdf) != before.end())
+                continue;
+            const std::string content = run("/usr/bin/pdftotext -layout '" + pdf.string() + "' -");
+            if (content.find(marker) != std::string::npos) {
+                fs::remove(pdf);
+                return content;
+            }
+        }
+    }
+    return {};
+}
+
+// The header in label order, then the rows in order, each label before its value.
+void expectHeaderAndRowsInOrder(const std::string& text, const std::string& marker) {
+    std::size_t at = 0;
+    for (const std::string& expected :
+         std::vector<std::string>{"Название", "Упражнение", "Номер ЦОР", "00061", "Ученик", "Маша",
+                                  "Время начала работы", marker, "Количество повторов инструкции",
+                                  "3", "Время работы", "00:04:12"}) {
+        const std::size_t found = text.find(expected, at);
+        ASSERT_NE(found, std::string::npos)
+            << "\"" << expected << "\" missing or out of order in:\n"
+            << text;
+        at = found + expected.size();
+    }
+}
+
+const report::PrintHeader kHeader = {
+    {u"Номер ЦОР", u"00061"}, {u"Название", u"Упражнение"}, {u"Ученик", u"Маша"}};
+
+// A real window (headless under the test environment) for the printer-selection dialog.
+class CupsPrintTest : public WindowFixture {};
+
+TEST_F(CupsPrintTest, ListsThePrintersAndPrintsAReportIntoAPdf) {
     if (::geteuid() != 0)
         GTEST_SKIP() << "starting a private cupsd needs root";
     for (const char* tool :
@@ -168,39 +211,60 @@ TEST(CupsPrintTest, ListsThePrintersAndPrintsAReportIntoAPdf) {
 
     const fs::path out = cupsPdfOutputFolder();
     const auto before = pdfsIn(out);
-    ASSERT_TRUE(report::printReport(
-        report, dc.get(),
-        {{u"Номер ЦОР", u"00061"}, {u"Название", u"Упражнение"}, {u"Ученик", u"Маша"}}));
-
-    std::string text;
-    fs::path printed;
-    for (auto waited = 0ms; text.empty() && waited < 60s; waited += 200ms) {
-        std::this_thread::sleep_for(200ms);
-        for (const auto& pdf : pdfsIn(out)) {
-            if (std::find(before.begin(), before.end(), pdf) != before.end())
-                continue;
-            const std::string content = run("/usr/bin/pdftotext -layout '" + pdf.string() + "' -");
-            if (content.find(report::toUtf8(marker)) != std::string::npos) {
-                text = content;
-                printed = pdf;
-            }
-        }
-    }
+    ASSERT_TRUE(report::printReport(report, dc.get(), kHeader));
+    const std::string text = waitForPrintedText(out, before, report::toUtf8(marker));
     ASSERT_FALSE(text.empty()) << "no PDF with the report appeared in " << out << "\n"
                                << cupsd.errorLog();
-    fs::remove(printed);
+    expectHeaderAndRowsInOrder(text, report::toUtf8(marker));
 
-    std::size_t at = 0;
-    for (const std::string& expected : std::vector<std::string>{
-             "Название", "Упражнение", "Номер ЦОР", "00061", "Ученик", "Маша",
-             "Время начала работы", report::toUtf8(marker), "Количество повторов инструкции", "3",
-             "Время работы", "00:04:12"}) {
-        const std::size_t found = text.find(expected, at);
-        ASSERT_NE(found, std::string::npos)
-            << "\"" << expected << "\" missing or out of order in:\n"
-            << text;
-        at = found + expected.size();
-    }
+    // The same through the printer-selection dialog, as the completion screen does it: the Print
+    // button prints on the device context of the selected printer, then closes the dialog.
+    auto* dialog = new IMSelectPrinterDialog(window);
+    update();
+    update();
+    std::vector<std::wstring> listed;
+    for (const IMList::Item* item : dialog->printerList->items())
+        listed.push_back(item->getText());
+    EXPECT_EQ(listed, (std::vector<std::wstring>{L"Alpha", L"PDF"}));
+    ASSERT_NE(dialog->printerList->selectedItem(), nullptr);
+    EXPECT_EQ(dialog->printerList->selectedItem()->getText(), L"PDF");
+
+    const std::u16string dialogMarker = u"Диалог" + report::fromUtf8(std::to_string(::getpid()));
+    report::SpreadsheetReport dialogReport(u16(dir / "d.xls"), u"Маша");
+    dialogReport.addRow(u"Время начала работы", dialogMarker, u"String");
+    dialogReport.addRow(u"Количество повторов инструкции", u"3", u"Number");
+    dialogReport.addRow(u"Время работы", u"00:04:12", u"String");
+    bool printed = false;
+    int closed = 0;
+    dialog->printButton->clicked.connect([&](const IMMouseEvent&) {
+        const auto printerDc = dialog->printerDC();
+        printed = printerDc && report::printReport(dialogReport, printerDc.get(), kHeader);
+        return 0L;
+    });
+    dialog->printButton->clicked.connect([&](const IMMouseEvent&) {
+        dialog->close();
+        return 0L;
+    });
+    dialog->closed.connect([&](const IMEvent&) { return long(++closed); });
+
+    const auto beforeDialog = pdfsIn(out);
+    const auto click = [&](std::uint32_t message, WPARAM flags) {
+        window->handleMessage(
+            platform::NativeMessage{message, flags, 0, 220 + 30 + 40, 125 + 179 + 20});
+    };
+    click(WM_MOUSEMOVE, 0);
+    click(WM_LBUTTONDOWN, MK_LBUTTON);
+    click(WM_LBUTTONUP, 0);
+    EXPECT_TRUE(printed) << "the job was not handed to the printer";
+    EXPECT_EQ(closed, 1);
+    update();
+    EXPECT_TRUE(window->children().empty()) << "the dialog went at the next update pass";
+
+    const std::string dialogText =
+        waitForPrintedText(out, beforeDialog, report::toUtf8(dialogMarker));
+    ASSERT_FALSE(dialogText.empty()) << "no PDF from the dialog appeared in " << out << "\n"
+                                     << cupsd.errorLog();
+    expectHeaderAndRowsInOrder(dialogText, report::toUtf8(dialogMarker));
 
     // A queue that refuses jobs: the job cannot start and nothing is printed.
     run("/usr/sbin/cupsreject Alpha");
@@ -213,7 +277,7 @@ TEST(CupsPrintTest, ListsThePrintersAndPrintsAReportIntoAPdf) {
 
 namespace {
 
-TEST(CupsPrintTest, WithoutAPrintServerThereAreNoPrintersAndNothingToPrintOn) {
+TEST_F(CupsPrintTest, WithoutAPrintServerThereAreNoPrintersAndNothingToPrintOn) {
     TempDir dir;
     const std::string missing = (dir / "no-such-cupsd.sock").string();
     const char* previous = std::getenv("CUPS_SERVER");
