@@ -128,7 +128,7 @@ protected:
     void solveUntilStarted(int taskIndex) {
         while (app->nextTaskIndex <= taskIndex) {
             ASSERT_TRUE(app->currentMove) << "task " << app->nextTaskIndex;
-            solveTask();
+            ASSERT_NO_FATAL_FAILURE(solveTask());
             update(); // an instruction opened by the slowed stage closes here
         }
     }
@@ -199,7 +199,7 @@ TEST_F(ExerciseRun, TwentyTasksWithStageSoundsPraiseAndTheFinalPraise) {
         const MoveTaskSpec& t = onScreen();
         EXPECT_EQ(cursor(), (POINT{t.x1, t.y1})) << "task " << task << " starts on its circle";
         EXPECT_EQ(circlesOnScreen(), 3) << "one pair at a time, task " << task;
-        solveTask();
+        ASSERT_NO_FATAL_FAILURE(solveTask());
         update();
     }
     EXPECT_EQ(successSounds, 20);
@@ -229,7 +229,7 @@ TEST_F(ExerciseRun, TwentyTasksWithStageSoundsPraiseAndTheFinalPraise) {
 
 TEST_F(ExerciseRun, TheSlowedStageWaitsForItsInstructionThenPutsArrowAndCursorOnTheCircle) {
     startRun();
-    solveUntilStarted(15);
+    ASSERT_NO_FATAL_FAILURE(solveUntilStarted(15));
     ASSERT_EQ(app->currentKind, 4);
     const MoveTaskSpec& t15 = onScreen();
     moveDirectly(t15);
@@ -271,13 +271,13 @@ TEST_F(ExerciseRun, TheSlowedStageWaitsForItsInstructionThenPutsArrowAndCursorOn
     EXPECT_EQ(cursor(), (POINT{t16.x1 + 4, t16.y1}));
 
     // Every later task starts with the arrow and the cursor on its first circle.
-    solveTask();
+    ASSERT_NO_FATAL_FAILURE(solveTask());
     update();
     const MoveTaskSpec& t17 = onScreen();
     EXPECT_EQ(app->cursorPicture->getPosition(), (POINT{t17.x1, t17.y1}));
     EXPECT_EQ(cursor(), (POINT{t17.x1, t17.y1}));
-    solveUntilStarted(19);
-    solveTask();
+    ASSERT_NO_FATAL_FAILURE(solveUntilStarted(19));
+    ASSERT_NO_FATAL_FAILURE(solveTask());
     EXPECT_TRUE(app->finalPraiseShownAt.has_value());
 }
 
@@ -285,8 +285,8 @@ TEST_F(ExerciseRun, PraiseRotationAndStageSoundsStartOverWithASecondRun) {
     App::praiseCounter = 0;
     startRun();
     IMControl* firstArrow = app->cursorPicture;
-    solveUntilStarted(19);
-    solveTask();
+    ASSERT_NO_FATAL_FAILURE(solveUntilStarted(19));
+    ASSERT_NO_FATAL_FAILURE(solveTask());
     update();
     update();
     ASSERT_EQ(app->runningDialog, nullptr);
@@ -297,7 +297,7 @@ TEST_F(ExerciseRun, PraiseRotationAndStageSoundsStartOverWithASecondRun) {
     EXPECT_NE(app->cursorPicture, firstArrow);
     EXPECT_TRUE(app->cursorPicture->isHidden());
     EXPECT_EQ(app->currentKind, 1);
-    solveUntilStarted(19);
+    ASSERT_NO_FATAL_FAILURE(solveUntilStarted(19));
     const std::vector<Request> expected{{L"111", 0}, {L"107", 2},  {L"113", 4},
                                         {L"110", 8}, {L"105", 9}, {L"112", 14}};
     EXPECT_EQ(requested, expected);
@@ -309,13 +309,13 @@ TEST_F(ExerciseRun, KeysDoNotStopTheTaskOnScreen) {
     for (WPARAM key : {WPARAM{VK_SPACE}, WPARAM{'A'}, WPARAM{VK_RETURN}, WPARAM{VK_ESCAPE}})
         app->window->handleMessage(platform::NativeMessage{WM_KEYDOWN, key, 1, 0, 0});
     EXPECT_FALSE(task->aborted);
-    solveTask();
+    ASSERT_NO_FATAL_FAILURE(solveTask());
     EXPECT_EQ(app->nextTaskIndex, 2) << "the run went on to the next task";
 }
 
 TEST_F(ExerciseRun, TheRunGoesOnWithTheSameTaskAfterAnInstructionOpenedByF1) {
     startRun();
-    solveUntilStarted(2);
+    ASSERT_NO_FATAL_FAILURE(solveUntilStarted(2));
     MouseMove* task = app->currentMove.get();
     const int extraBefore = app->extraInstructionCalls;
     app->window->handleMessage(platform::NativeMessage{WM_KEYDOWN, VK_F1, 1, 0, 0});
@@ -325,13 +325,13 @@ TEST_F(ExerciseRun, TheRunGoesOnWithTheSameTaskAfterAnInstructionOpenedByF1) {
     EXPECT_FALSE(app->instructionShowing);
     EXPECT_EQ(app->currentMove.get(), task);
     EXPECT_EQ(app->nextTaskIndex, 3);
-    solveTask();
+    ASSERT_NO_FATAL_FAILURE(solveTask());
     EXPECT_EQ(app->nextTaskIndex, 4);
 }
 
 TEST_F(ExerciseRun, F1InTheSlowedStageDoesNotSkipTheTaskOnScreen) {
     startRun();
-    solveUntilStarted(17);
+    ASSERT_NO_FATAL_FAILURE(solveUntilStarted(17));
     MouseMove* task = app->currentMove.get();
     app->window->handleMessage(platform::NativeMessage{WM_KEYDOWN, VK_F1, 1, 0, 0});
     update();
@@ -339,13 +339,13 @@ TEST_F(ExerciseRun, F1InTheSlowedStageDoesNotSkipTheTaskOnScreen) {
     EXPECT_EQ(app->currentMove.get(), task);
     EXPECT_EQ(app->nextTaskIndex, 18);
     EXPECT_EQ(circlesOnScreen(), 3);
-    solveTask();
+    ASSERT_NO_FATAL_FAILURE(solveTask());
     EXPECT_EQ(app->nextTaskIndex, 19);
 }
 
 TEST_F(ExerciseRun, ClosingTheScreenMidRunLeavesNothingBehind) {
     startRun();
-    solveUntilStarted(16);
+    ASSERT_NO_FATAL_FAILURE(solveUntilStarted(16));
     app->exerciseDialog->close();
     EXPECT_EQ(app->exerciseDialog, nullptr);
     EXPECT_FALSE(app->currentMove);
