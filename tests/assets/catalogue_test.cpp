@@ -400,17 +400,17 @@ TEST(AssetFolder, TotalSizeIsUnder25MB) {
 }
 
 TEST(CataloguePictures, EachIsAn8BitPngOfTheStatedSizeAndKind) {
-    for (const auto& spec : kPictures) {
-        SCOPED_TRACE(spec.name);
-        auto path = find(spec.name);
+    for (const auto& expected : kPictures) {
+        SCOPED_TRACE(expected.name);
+        auto path = find(expected.name);
         ASSERT_TRUE(path) << "missing";
         EXPECT_EQ(path->extension(), ".png");
         Picture picture = decodePng(readAll(*path));
         ASSERT_GT(picture.width, 0) << "not a readable PNG";
-        EXPECT_EQ(picture.width, spec.width);
-        EXPECT_EQ(picture.height, spec.height);
+        EXPECT_EQ(picture.width, expected.width);
+        EXPECT_EQ(picture.height, expected.height);
         EXPECT_EQ(picture.bitDepth, 8);
-        EXPECT_EQ(picture.colourType, spec.alpha ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB);
+        EXPECT_EQ(picture.colourType, expected.alpha ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB);
     }
 }
 
@@ -488,37 +488,37 @@ TEST(CataloguePictures, ButtonStatesDiffer) {
 }
 
 TEST(CatalogueSounds, EachDecodesWithItsRateChannelsAndDuration) {
-    for (const auto& spec : kSounds) {
-        SCOPED_TRACE(spec.name);
-        auto path = find(spec.name);
+    for (const auto& expected : kSounds) {
+        SCOPED_TRACE(expected.name);
+        auto path = find(expected.name);
         ASSERT_TRUE(path) << "missing";
         EXPECT_EQ(path->extension(), ".ogg");
         SoundFacts facts = probeSound(*path);
         ASSERT_TRUE(facts.opened) << "not Ogg Vorbis";
-        EXPECT_EQ(facts.channels, spec.channels);
-        EXPECT_EQ(facts.rate, spec.rate);
-        EXPECT_GE(facts.seconds, spec.minSeconds);
-        EXPECT_LE(facts.seconds, spec.maxSeconds);
+        EXPECT_EQ(facts.channels, expected.channels);
+        EXPECT_EQ(facts.rate, expected.rate);
+        EXPECT_GE(facts.seconds, expected.minSeconds);
+        EXPECT_LE(facts.seconds, expected.maxSeconds);
         EXPECT_GT(facts.peak, 0.1) << "silent";
     }
 }
 
 TEST(CatalogueClips, EachIsTheoraWithItsSizeRateAndFrameCount) {
-    for (const auto& spec : kClips) {
-        SCOPED_TRACE(spec.name);
-        auto path = find(spec.name);
+    for (const auto& expected : kClips) {
+        SCOPED_TRACE(expected.name);
+        auto path = find(expected.name);
         ASSERT_TRUE(path) << "missing";
         EXPECT_EQ(path->extension(), ".ogv");
         ClipFacts facts = probeClip(readAll(*path));
         ASSERT_TRUE(facts.theoraFound);
-        EXPECT_EQ(facts.pictureWidth, spec.width);
-        EXPECT_EQ(facts.pictureHeight, spec.height);
+        EXPECT_EQ(facts.pictureWidth, expected.width);
+        EXPECT_EQ(facts.pictureHeight, expected.height);
         EXPECT_EQ(facts.pictureX, 0);
         EXPECT_EQ(facts.pictureY, 0) << "the picture is the top-left part of the coded frame";
-        EXPECT_DOUBLE_EQ(facts.fps, spec.fps);
-        EXPECT_EQ(facts.frames, spec.frames);
+        EXPECT_DOUBLE_EQ(facts.fps, expected.fps);
+        EXPECT_EQ(facts.frames, expected.frames);
         EXPECT_EQ(facts.decodeErrors, 0);
-        EXPECT_EQ(facts.vorbisRate, spec.vorbisRate);
+        EXPECT_EQ(facts.vorbisRate, expected.vorbisRate);
     }
 }
 
