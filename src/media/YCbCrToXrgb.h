@@ -7,6 +7,7 @@
 //   R = (Y' + 102 (Cr - 128)) >> 6,  each clamped to 0..255.
 
 #include <cstdint>
+#include <vector>
 
 namespace media {
 
@@ -32,6 +33,12 @@ inline std::uint32_t ycbcrToXrgb(int y, int cb, int cr) {
 // 4:2:0, 4:2:2) or not at all (4:4:4); their subsampling is read from their sizes.
 void convertYCbCrToXrgb(const Plane& y, const Plane& cb, const Plane& cr, std::uint8_t* dest,
                         int pitch, int width, int height);
+
+// The instruction sets a conversion can use; the call above takes the fastest this processor has.
+enum class ConversionPath { Portable, Sse2, Avx2 };
+std::vector<ConversionPath> availableConversionPaths();
+void convertYCbCrToXrgb(const Plane& y, const Plane& cb, const Plane& cr, std::uint8_t* dest,
+                        int pitch, int width, int height, ConversionPath path);
 
 // The plain per-pixel version of the same conversion, for checking the fast one.
 void convertYCbCrToXrgbReference(const Plane& y, const Plane& cb, const Plane& cr,

@@ -27,12 +27,26 @@ struct Planes {
         : width(w), height(h), chromaWidth(cw), chromaHeight(ch), y(std::size_t(w) * h),
           cb(std::size_t(cw) * ch), cr(std::size_t(cw) * ch) {}
     media::Plane plane(std::vector<std::uint8_t>& p, int w, int h) { return {p.data(), w, w, h}; }
-    std::vector<std::uint32_t> convert(bool reference) {
+    std::vector<std::uint32_t> reference() {
         std::vector<std::uint32_t> out(std::size_t(width) * height, 0xDEADBEEF);
-        auto fn = reference ? media::convertYCbCrToXrgbReference : media::convertYCbCrToXrgb;
-        fn(plane(y, width, height), plane(cb, chromaWidth, chromaHeight),
-           plane(cr, chromaWidth, chromaHeight), reinterpret_cast<std::uint8_t*>(out.data()),
-           width * 4, width, height);
+        media::convertYCbCrToXrgbReference(plane(y, width, height), plane(cb, chromaWidth, chromaHeight),
+                                           plane(cr, chromaWidth, chromaHeight),
+                                           reinterpret_cast<std::uint8_t*>(out.data()), width * 4, width, height);
+        return out;
+    }
+    std::vector<std::uint32_t> convert(media::ConversionPath path) {
+        std::vector<std::uint32_t> out(std::size_t(width) * height, 0xDEADBEEF);
+        media::convertYCbCrToXrgb(plane(y, width, height), plane(cb, chromaWidth, chromaHeight),
+                                  plane(cr, chromaWidth, chromaHeight),
+                                  reinterpret_cast<std::uint8_t*>(out.data()), width * 4, width, height, path);
+        return out;
+    }
+    // What the program itself uses: the fastest path of this processor.
+    std::vector<std::uint32_t> convert() {
+        std::vector<std::uint32_t> out(std::size_t(width) * height, 0xDEADBEEF);
+        media::convertYCbCrToXrgb(plane(y, width, height), plane(cb, chromaWidth, chromaHeight),
+                                  plane(cr, chromaWidth, chromaHeight),
+                                  reinterpret_cast<std::uint8_t*>(out.data()), width * 4, width, height);
         return out;
     }
 };
@@ -53,7 +67,7 @@ TEST(ColourConversion, GreyPlanesGiveGreyTexelsWithAZeroFourthByte) {
     std::fill(p.y.begin(), p.y.end(), 126);
     std::fill(p.cb.begin(), p.cb.end(), 128);
     std::fill(p.cr.begin(), p.cr.end(), 128);
-    for (std::uint32_t texel : p.convert(false)) {
+    for (std::uint32_t texel : p.convert()) {
         std::uint8_t bytes[4];
         std::memcpy(bytes, &texel, 4);
         EXPECT_EQ(bytes[0], 127); // B
@@ -74,13 +88,16 @@ TEST(ColourConversion, FastPathMatchesTheFormulaForAllLumaAndChroma) {
                 p.cb[std::size_t(r) * 256 + x] = static_cast<std::uint8_t>(r);
                 p.cr[std::size_t(r) * 256 + x] = static_cast<std::uint8_t>((cr + x) & 255);
             }
-        const auto fast = p.convert(false);
-        for (int r = 0; r < 512; ++r)
-            for (int x = 0; x < 512; ++x) {
-                const std::uint32_t want = formula(p.y[std::size_t(r) * 512 + x], p.cb[std::size_t(r / 2) * 256 + x / 2],
-                                                   p.cr[std::size_t(r / 2) * 256 + x / 2]);
-                ASSERT_EQ(fast[std::size_t(r) * 512 + x], want) << "row " << r << " col " << x << " cr " << cr;
-            }
+        for (const media::ConversionPath path : media::availableConversionPaths()) {
+            const auto fast = p.convert(path);
+            for (int r = 0; r < 512; ++r)
+                for (int x = 0; x < 512; ++x) {
+                    const std::uint32_t want = formula(p.y[std::size_t(r) * 512 + x], p.cb[std::size_t(r / 2) * 256 + x / 2],
+                                                       p.cr[std::size_t(r / 2) * 256 + x / 2]);
+                    ASSERT_EQ(fast[std::size_t(r) * 512 + x], want)
+                        << "path " << int(path) << " row " << r << " col " << x << " cr " << cr;
+                }
+        }
     }
 }
 
@@ -88,14 +105,16 @@ TEST(ColourConversion, FastPathMatchesTheReferenceOnOddSizesAndOtherLayouts) {
     std::mt19937 random(7);
     struct Case { int w, h, cw, ch; };
     for (const Case c : {Case{800, 608, 400, 304}, Case{35, 7, 18, 4}, Case{48, 6, 24, 6},
-                         Case{17, 3, 17, 3}}) {
+                         Case{17, 3, 17, 3}, Case{31, 2, 16, 1}, Case{15, 5, 8, 3}}) {
         Planes p(c.w, c.h, c.cw, c.ch);
         for (auto* v : {&p.y, &p.cb, &p.cr})
             for (auto& b : *v) b = static_cast<std::uint8_t>(random());
-        EXPECT_EQ(p.convert(false), p.convert(true)) << c.w << "x" << c.h;
+        const auto reference = p.reference();
+        for (const media::ConversionPath path : media::availableConversionPaths())
+            EXPECT_EQ(p.convert(path), reference) << "path " << int(path) << ", " << c.w << "x" << c.h;
         // Spot-check the reference against the formula.
         const int xs = c.cw < c.w ? 1 : 0, ys = c.ch < c.h ? 1 : 0;
-        const auto out = p.convert(true);
+        const auto& out = reference;
         EXPECT_EQ(out[std::size_t(c.h - 1) * c.w + c.w - 1],
                   formula(p.y[std::size_t(c.h - 1) * c.w + c.w - 1],
                           p.cb[std::size_t((c.h - 1) >> ys) * c.cw + ((c.w - 1) >> xs)],
