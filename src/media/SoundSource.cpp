@@ -1,5 +1,7 @@
 #include "media/SoundSource.h"
 
+#include "media/VorbisSetupCheck.h"
+
 #include <algorithm>
 #include <cstring>
 #include <limits>
@@ -58,6 +60,11 @@ bool SoundSource::open(bool fromFile) {
                      &SoundSource::closeNothing, &SoundSource::tellMemory};
         handle = &reader_;
     }
+    // libvorbis would crash later on some damaged setup headers, so they are looked at first.
+    const bool buildable = media::oggVorbisSetupsAreBuildable([&](std::uint8_t* buffer, std::size_t size) {
+        return callbacks.read_func(buffer, 1, size, handle);
+    });
+    if (!buildable || callbacks.seek_func(handle, 0, SEEK_SET) != 0) return false;
     if (ov_open_callbacks(handle, &decoder_, nullptr, 0, callbacks) != 0) return false;
     decoderOpen_ = true;
     const vorbis_info* info = ov_info(&decoder_, -1);

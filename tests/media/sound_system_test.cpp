@@ -70,6 +70,10 @@ TEST_F(SoundTest, FailingLoadsGiveZeroAndUseNoId) {
     EXPECT_EQ(sound->loadSound(L"x", notOgg.data(), notOgg.size()), 0u);
     EXPECT_EQ(sound->loadSound(L"y", header.data(), header.size()), 0u);
     EXPECT_EQ(sound->loadSound(L"z", nullptr, 0), 0u);
+    // Codeword lengths that over-fill the code space: libvorbis would divide by zero decoding it.
+    const auto badCodebook = readBytes(dataPath("damaged_codebook.ogg"));
+    EXPECT_EQ(sound->loadSound(widePath(dataPath("damaged_codebook.ogg"))), 0u);
+    EXPECT_EQ(sound->loadSound(L"w", badCodebook.data(), badCodebook.size()), 0u);
     EXPECT_EQ(sound->lastSoundId(), 0u);
     EXPECT_EQ(sound->loadSound(monoSound), 1u);
 }
