@@ -7,7 +7,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "OggChecksums.h"
+#include "support/OggChecksums.h"
 #include "media/IMTheoraView.h"
 #include "media/TheoraDecoder.h"
 #include "media/YCbCrToXrgb.h"

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "OggChecksums.h"
+#include "support/OggChecksums.h"
 #include "media/SoundSource.h"
 
 namespace {
