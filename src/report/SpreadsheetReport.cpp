@@ -1,5 +1,6 @@
 #include "report/SpreadsheetReport.h"
 
+#include "report/AppendPoint.h"
 #include "report/DamagedFileName.h"
 #include "report/ReportText.h"
 #include "report/WorkbookParser.h"
@@ -7,69 +8,13 @@
 #include "report/XercesSession.h"
 
 #include <cerrno>
-#include <memory>
 #include <stdexcept>
-#include <vector>
-#include <xercesc/dom/DOM.hpp>
-#include <xercesc/framework/XMLFormatter.hpp>
 
 namespace report {
 
-using namespace xercesc;
 namespace fs = std::filesystem;
 
 namespace {
-
-template <typename T> struct Releaser {
-    void operator()(T* object) const { object->release(); }
-};
-template <typename T> using Released = std::unique_ptr<T, Releaser<T>>;
-
-// Visits the elements named `name` below `root` in document order. The way back up is kept on a
-// stack: asking a node for its parent costs a dynamic_cast inside Xerces.
-template <typename Visit>
-void forEachDescendant(DOMNode* root, std::u16string_view name, Visit visit) {
-    std::vector<DOMNode*> nextSiblings; // where to go on after each open level
-    DOMNode* node = root->getFirstChild();
-    while (node || !nextSiblings.empty()) {
-        if (!node) {
-            node = nextSiblings.back();
-            nextSiblings.pop_back();
-            continue;
-        }
-        if (node->getNodeType() == DOMNode::ELEMENT_NODE &&
-            std::u16string_view(node->getNodeName()) == name)
-            visit(static_cast<DOMElement*>(node));
-        if (DOMNode* child = node->getFirstChild()) {
-            nextSiblings.push_back(node->getNextSibling());
-            node = child;
-        } else {
-            node = node->getNextSibling();
-        }
-    }
-}
-
-// Collects the serializer's output in one string, sized up front from what was read.
-class StringFormatTarget final : public XMLFormatTarget {
-public:
-    explicit StringFormatTarget(std::size_t expectedSize) { bytes.reserve(expectedSize); }
-    void writeChars(const XMLByte* const toWrite, const XMLSize_t count,
-                    XMLFormatter* const) override {
-        bytes.append(reinterpret_cast<const char*>(toWrite), count);
-    }
-    std::string bytes;
-};
-
-// Tells the serializer to stop at the first problem instead of writing half a document.
-class StopOnError final : public DOMErrorHandler {
-public:
-    bool handleError(const DOMError& error) override {
-        if (error.getSeverity() != DOMError::DOM_SEVERITY_WARNING)
-            failed = true;
-        return !failed;
-    }
-    bool failed = false;
-};
 
 std::u16string inGuillemets(const std::string& utf8Path) {
     return u"«" + fromUtf8(utf8Path) + u"»";
@@ -78,22 +23,15 @@ std::u16string inGuillemets(const std::string& utf8Path) {
 } // namespace
 
 SpreadsheetReport::SpreadsheetReport(const std::u16string& filePathText,
-                                     const std::u16string& sheetNameText)
+                                     const std::u16string& sheetNameText, ReportLoading loading)
     : path(toUtf8(filePathText)), sheetName_(toReportText(sheetNameText)) {
     ensureXercesInitialised();
-    static constexpr char16_t kLoadSave[] = u"LS";
-    writerFactory = static_cast<DOMImplementationLS*>(
-        DOMImplementationRegistry::getDOMImplementation(kLoadSave));
-    openDocument();
-    findOrAddWorksheet();
+    openDocument(loading);
 }
 
-SpreadsheetReport::~SpreadsheetReport() {
-    if (document)
-        document->release();
-}
+SpreadsheetReport::~SpreadsheetReport() = default;
 
-void SpreadsheetReport::openDocument() {
+void SpreadsheetReport::openDocument(ReportLoading loading) {
     std::error_code ec;
     const fs::file_status status = path.empty() ? fs::file_status{} : fs::status(path, ec);
     if (!fs::exists(status)) {
@@ -118,11 +56,19 @@ void SpreadsheetReport::openDocument() {
         return;
     }
 
+    if (loading == ReportLoading::InPlaceWhenPossible) {
+        // Everything the scan refuses, a damaged file included, is left to the full parse
+        // below, which decides as it always has.
+        if (const auto point = findAppendPoint(*bytes, sheetName_, fromUtf8(path))) {
+            inPlace_.emplace(std::move(*bytes), *point, sheetName_);
+            openOutcome_ = {ReportOpenOutcome::Kind::ExistingFile, {}, {}};
+            return;
+        }
+    }
+
     ParsedWorkbook parsed = parseWorkbook(*bytes, fromUtf8(path));
     if (parsed.document) {
-        document = parsed.document.release();
-        worksheetsFound_ = std::move(parsed.worksheets);
-        sourceSize_ = bytes->size();
+        whole_ = std::make_unique<WholeWorkbook>(std::move(parsed), sheetName_, bytes->size());
         openOutcome_ = {ReportOpenOutcome::Kind::ExistingFile, {}, {}};
         return;
     }
@@ -152,85 +98,46 @@ void SpreadsheetReport::adoptTemplate() {
     ParsedWorkbook parsed = parseWorkbook(workbookTemplate(), kTemplateSystemId);
     if (!parsed.document)
         throw std::logic_error("the built-in workbook template does not parse");
-    document = parsed.document.release();
-    worksheetsFound_ = std::move(parsed.worksheets);
-    sourceSize_ = workbookTemplate().size();
+    whole_ =
+        std::make_unique<WholeWorkbook>(std::move(parsed), sheetName_, workbookTemplate().size());
 }
 
-void SpreadsheetReport::findOrAddWorksheet() {
-    DOMElement* workbook = document->getDocumentElement();
-    for (const ParsedWorksheet& found : worksheetsFound_) {
-        if (sheetName_ == std::u16string_view(found.sheet->getAttribute(u"ss:Name"))) {
-            worksheet = found.sheet;
-            table_ = found.firstTable;
-            worksheetsFound_.clear();
-            return;
-        }
+const WholeWorkbook* SpreadsheetReport::wholeWorkbook() const {
+    if (!whole_ && inPlace_) {
+        const std::string& bytes = inPlace_->originalBytes();
+        ParsedWorkbook parsed = parseWorkbook(bytes, fromUtf8(path));
+        // The scan accepted these bytes, so the parse does too, short of running out of memory.
+        if (!parsed.document)
+            return nullptr;
+        auto whole = std::make_unique<WholeWorkbook>(std::move(parsed), sheetName_, bytes.size());
+        for (const ReportRow& row : inPlace_->addedRows())
+            whole->addRow(row);
+        whole_ = std::move(whole);
+        inPlace_.reset();
     }
-    worksheetsFound_.clear();
-
-    worksheet = document->createElement(u"Worksheet");
-    worksheet->setAttribute(u"ss:Name", sheetName_.c_str());
-    workbook->appendChild(worksheet);
-    table_ = document->createElement(u"Table");
-    worksheet->appendChild(table_);
-    for (const char16_t* width : {u"240", u"96"}) {
-        DOMElement* column = document->createElement(u"Column");
-        column->setAttribute(u"ss:AutoFitWidth", u"0");
-        column->setAttribute(u"ss:Width", width);
-        table_->appendChild(column);
-    }
+    return whole_.get();
 }
 
-DOMElement* SpreadsheetReport::table() {
-    // The parser noted the worksheet's first Table, if it had one; only rows are ever added
-    // below it, so that stays the first.
-    if (!table_) {
-        table_ = document->createElement(u"Table");
-        worksheet->appendChild(table_);
-    }
-    return table_;
+void SpreadsheetReport::addRow(ReportRow row) {
+    if (inPlace_)
+        inPlace_->addRow(std::move(row));
+    else
+        whole_->addRow(row);
 }
 
 void SpreadsheetReport::addRow(const std::u16string& label, const std::u16string& value,
                                const std::u16string& type) {
-    DOMElement* row = document->createElement(u"Row");
-    table()->appendChild(row);
-    auto addCell = [&](const std::u16string& cellType, const std::u16string& text) {
-        DOMElement* cell = document->createElement(u"Cell");
-        row->appendChild(cell);
-        DOMElement* data = document->createElement(u"Data");
-        cell->appendChild(data);
-        data->setAttribute(u"ss:Type", cellType.c_str());
-        data->appendChild(document->createTextNode(text.c_str()));
-    };
-    addCell(u"String", toReportText(label));
-    addCell(toReportText(type), toReportText(value));
+    addRow(ReportRow{false, toReportText(label), toReportText(value), toReportText(type)});
 }
 
 void SpreadsheetReport::addEmptyRow() {
-    table()->appendChild(document->createElement(u"Row"));
+    addRow(ReportRow{true, {}, {}, {}});
 }
 
 std::optional<std::string> SpreadsheetReport::serialize() const {
-    try {
-        Released<DOMLSSerializer> serializer(writerFactory->createLSSerializer());
-        Released<DOMLSOutput> output(writerFactory->createLSOutput());
-        StopOnError errors;
-        serializer->getDomConfig()->setParameter(XMLUni::fgDOMErrorHandler, &errors);
-        // The document grows by a few rows a run: what was read, and a little more, holds it.
-        StringFormatTarget target(sourceSize_ + sourceSize_ / 16 + 4096);
-        output->setByteStream(&target);
-        // Always UTF-8, as for a file made from the template. Left to itself the serializer
-        // reuses the encoding it detected on reading, and for a file without a declaration that
-        // can be a name such as "UTF-16 (LE)" which no parser accepts when the file is read again.
-        output->setEncoding(u"UTF-8");
-        if (!serializer->write(document, output.get()) || errors.failed)
-            return std::nullopt;
-        return std::move(target.bytes);
-    } catch (...) {
-        return std::nullopt;
-    }
+    if (inPlace_)
+        return inPlace_->serialize();
+    return whole_->serialize();
 }
 
 bool SpreadsheetReport::isOwnFile(const std::string& target) const {
@@ -264,17 +171,10 @@ std::u16string SpreadsheetReport::filePath() const {
 }
 
 std::optional<std::vector<std::vector<std::u16string>>> SpreadsheetReport::tableRows() const {
-    if (!table_)
+    const WholeWorkbook* whole = wholeWorkbook();
+    if (!whole)
         return std::nullopt;
-    std::vector<std::vector<std::u16string>> rows;
-    forEachDescendant(table_, u"Row", [&](DOMElement* row) {
-        std::vector<std::u16string>& texts = rows.emplace_back();
-        forEachDescendant(row, u"Data", [&](DOMElement* data) {
-            const XMLCh* content = data->getTextContent();
-            texts.push_back(toPrintableText(content ? content : u""));
-        });
-    });
-    return rows;
+    return whole->tableRows();
 }
 
 } // namespace report

@@ -3,18 +3,13 @@
 // one row per statistic. Rows of every run are appended to the same file.
 
 #include "report/AtomicFile.h"
-#include "report/WorkbookParser.h"
+#include "report/InPlaceWorkbook.h"
+#include "report/WholeWorkbook.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
-#include <xercesc/util/XercesDefs.hpp>
-
-XERCES_CPP_NAMESPACE_BEGIN
-class DOMDocument;
-class DOMElement;
-class DOMImplementationLS;
-XERCES_CPP_NAMESPACE_END
 
 namespace report {
 
@@ -33,16 +28,31 @@ struct ReportOpenOutcome {
 
 using ReportSaveResult = FileResult;
 
+// How an existing report file is taken in.
+enum class ReportLoading {
+    // A file in the serializer's own form (every file this program wrote) is kept as its bytes
+    // and rows are spliced in when saving; any other file is parsed into a DOM. Both give the
+    // same saved bytes.
+    InPlaceWhenPossible,
+    // Always parsed into a DOM and written out whole.
+    WholeDocument,
+};
+
 class SpreadsheetReport {
 public:
     // Opens the report file at `path` (UTF-8 on disk) and finds or adds the worksheet named
     // `sheetName` (after the text rule of the workbook).
-    SpreadsheetReport(const std::u16string& path, const std::u16string& sheetName);
+    SpreadsheetReport(const std::u16string& path, const std::u16string& sheetName,
+                      ReportLoading loading = ReportLoading::InPlaceWhenPossible);
     ~SpreadsheetReport();
     SpreadsheetReport(const SpreadsheetReport&) = delete;
     SpreadsheetReport& operator=(const SpreadsheetReport&) = delete;
 
     const ReportOpenOutcome& openOutcome() const { return openOutcome_; }
+
+    // Whether the report is kept as the file's bytes and saving splices the new rows in; false
+    // once the whole document has been built (tableRows builds it).
+    bool appendsInPlace() const { return inPlace_.has_value(); }
 
     // Appends a two-cell row: the label as a String cell, the value with the given cell type
     // ("String" or "Number").
@@ -65,21 +75,20 @@ public:
     std::optional<std::string> serialize() const;
 
 private:
-    void openDocument();
+    void openDocument(ReportLoading loading);
     void adoptTemplate();
-    void findOrAddWorksheet();
-    XERCES_CPP_NAMESPACE_QUALIFIER DOMElement* table();
+    void addRow(ReportRow row);
+    // The document of an in-place report is built when something needs to read it.
+    const WholeWorkbook* wholeWorkbook() const;
     bool isOwnFile(const std::string& target) const;
 
-    XERCES_CPP_NAMESPACE_QUALIFIER DOMDocument* document = nullptr;
-    XERCES_CPP_NAMESPACE_QUALIFIER DOMElement* worksheet = nullptr;
-    XERCES_CPP_NAMESPACE_QUALIFIER DOMElement* table_ = nullptr; // null until the sheet has one
     std::string path;          // UTF-8, the file the report belongs to
     std::u16string sheetName_; // value of the worksheet's ss:Name
-    XERCES_CPP_NAMESPACE_QUALIFIER DOMImplementationLS* writerFactory = nullptr;
 
-    std::vector<ParsedWorksheet> worksheetsFound_; // by the parser, until the sheet is chosen
-    std::size_t sourceSize_ = 0;                   // bytes parsed, to size the serializer's output
+    // Exactly one of these holds the report; the whole document replaces the in-place form when
+    // it is first needed.
+    mutable std::optional<InPlaceWorkbook> inPlace_;
+    mutable std::unique_ptr<WholeWorkbook> whole_;
 
     ReportOpenOutcome openOutcome_;
     bool ownFileProtected_ = false; // the file on disk could not be read: never replace it
