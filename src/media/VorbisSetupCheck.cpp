@@ -104,39 +104,33 @@ bool codebookIsBuildable(BitReader& bits) {
     return codewords <= 1 || codeSpace == (std::uint64_t{1} << 32);
 }
 
-bool isVorbisHeader(const ogg_packet& packet, int type) {
-    return packet.bytes >= 7 && packet.packet[0] == type && std::memcmp(packet.packet + 1, "vorbis", 6) == 0;
+bool isVorbisSetupHeader(const ogg_packet& packet) {
+    return packet.bytes >= 7 && packet.packet[0] == 5 && std::memcmp(packet.packet + 1, "vorbis", 6) == 0;
 }
 
-// One logical stream: its first three packets are its headers.
-struct LogicalStream {
-    ogg_stream_state state{};
-    int packets = 0;
-    bool done = false;
+// The packets of one logical stream, put together from its pages.
+class PacketAssembly {
+public:
+    explicit PacketAssembly(int serial) { ogg_stream_init(&state_, serial); }
+    ~PacketAssembly() { ogg_stream_clear(&state_); }
+    PacketAssembly(const PacketAssembly&) = delete;
+    PacketAssembly& operator=(const PacketAssembly&) = delete;
 
-    explicit LogicalStream(int serial) { ogg_stream_init(&state, serial); }
-    ~LogicalStream() { ogg_stream_clear(&state); }
-    LogicalStream(const LogicalStream&) = delete;
-    LogicalStream& operator=(const LogicalStream&) = delete;
-
-    // False when the stream turns out to be Vorbis with a setup header that cannot be built.
+    // False when the page completes a Vorbis setup header whose codebooks cannot be built.
     bool take(ogg_page& page) {
-        if (done) return true;
-        if (ogg_stream_pagein(&state, &page) != 0) return true;
+        if (ogg_stream_pagein(&state_, &page) != 0) return true;
         ogg_packet packet;
-        for (int got; !done && (got = ogg_stream_packetout(&state, &packet)) != 0;) {
+        for (int got; (got = ogg_stream_packetout(&state_, &packet)) != 0;) {
             if (got < 0) continue; // a gap: the decoder deals with it
-            ++packets;
-            if (packets == 1 && !isVorbisHeader(packet, 1)) done = true;
-            if (packets == 3) {
-                done = true;
-                if (isVorbisHeader(packet, 5) &&
-                    !vorbisSetupCodebooksAreBuildable({packet.packet, static_cast<std::size_t>(packet.bytes)}))
-                    return false;
-            }
+            if (isVorbisSetupHeader(packet) &&
+                !vorbisSetupCodebooksAreBuildable({packet.packet, static_cast<std::size_t>(packet.bytes)}))
+                return false;
         }
         return true;
     }
+
+private:
+    ogg_stream_state state_{};
 };
 
 } // namespace
@@ -155,7 +149,11 @@ bool vorbisSetupCodebooksAreBuildable(std::span<const std::uint8_t> setupPacket)
 bool oggVorbisSetupsAreBuildable(const std::function<std::size_t(std::uint8_t*, std::size_t)>& read) {
     ogg_sync_state sync;
     ogg_sync_init(&sync);
-    std::map<int, std::unique_ptr<LogicalStream>> streams;
+    // A damaged file can be put together into packets in more than one way (libvorbisfile starts
+    // a stream afresh at a beginning-of-stream page, or carries on when the serial number repeats),
+    // so every setup header found either way is checked, wherever in the stream it sits.
+    std::map<int, std::unique_ptr<PacketAssembly>> continuous;
+    std::map<int, std::unique_ptr<PacketAssembly>> sinceLastStart;
     bool buildable = true;
     for (bool more = true; buildable && more;) {
         char* buffer = ogg_sync_buffer(&sync, kReadChunk);
@@ -166,9 +164,12 @@ bool oggVorbisSetupsAreBuildable(const std::function<std::size_t(std::uint8_t*, 
         for (int result; buildable && (result = ogg_sync_pageout(&sync, &page)) != 0;) {
             if (result < 0) continue; // skipped bytes before the next page
             const int serial = ogg_page_serialno(&page);
-            if (ogg_page_bos(&page)) streams[serial] = std::make_unique<LogicalStream>(serial);
-            const auto stream = streams.find(serial);
-            if (stream != streams.end()) buildable = stream->second->take(page);
+            auto& whole = continuous[serial];
+            if (!whole) whole = std::make_unique<PacketAssembly>(serial);
+            buildable = whole->take(page);
+            if (ogg_page_bos(&page)) sinceLastStart[serial] = std::make_unique<PacketAssembly>(serial);
+            const auto fresh = sinceLastStart.find(serial);
+            if (buildable && fresh != sinceLastStart.end()) buildable = fresh->second->take(page);
         }
     }
     ogg_sync_clear(&sync);

@@ -19,8 +19,9 @@ namespace media {
 bool vorbisSetupCodebooksAreBuildable(std::span<const std::uint8_t> setupPacket);
 
 // Reads an Ogg file to its end through `read` (which returns the bytes it put into the buffer,
-// 0 at the end) and checks the setup header of every Vorbis stream in it, chained links included.
-// Other logical streams are ignored; a damaged page is left to the decoder's own handling.
+// 0 at the end) and checks every Vorbis setup header in it, wherever it sits: chained links,
+// headers repeated or out of place. Other packets are ignored; damaged pages are left to the
+// decoder's own handling.
 bool oggVorbisSetupsAreBuildable(const std::function<std::size_t(std::uint8_t*, std::size_t)>& read);
 
 } // namespace media

@@ -74,6 +74,7 @@ TEST_F(SoundTest, FailingLoadsGiveZeroAndUseNoId) {
     const auto badCodebook = readBytes(dataPath("damaged_codebook.ogg"));
     EXPECT_EQ(sound->loadSound(widePath(dataPath("damaged_codebook.ogg"))), 0u);
     EXPECT_EQ(sound->loadSound(L"w", badCodebook.data(), badCodebook.size()), 0u);
+    EXPECT_EQ(sound->loadSound(widePath(dataPath("damaged_codebook_restarted_stream.ogg"))), 0u);
     EXPECT_EQ(sound->lastSoundId(), 0u);
     EXPECT_EQ(sound->loadSound(monoSound), 1u);
 }

@@ -72,10 +72,13 @@ TEST(VorbisSetupCheck, EverySoundWeShipAndTestWithPasses) {
             if (entry.path().extension() == ".ogg" || entry.path().extension() == ".ogv") files.push_back(entry.path());
     ASSERT_GT(files.size(), 10u);
     for (const auto& file : files) {
-        if (file.filename() == "damaged_codebook.ogg") continue;
+        if (file.filename().string().starts_with("damaged_codebook")) continue;
         EXPECT_TRUE(fileIsBuildable(file)) << file;
     }
+    // An over-full code in the setup header, and the same behind a second start-of-stream page of
+    // the same serial number that carries the comment and setup headers.
     EXPECT_FALSE(fileIsBuildable(dataPath("damaged_codebook.ogg")));
+    EXPECT_FALSE(fileIsBuildable(dataPath("damaged_codebook_restarted_stream.ogg")));
 }
 
 TEST(VorbisSetupCheck, CodewordLengthsMustFillTheCodeSpaceExactly) {
