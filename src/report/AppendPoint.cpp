@@ -1,5 +1,6 @@
 #include "report/AppendPoint.h"
 
+#include "report/WorkbookParser.h"
 #include "report/XercesSession.h"
 
 #include <vector>
@@ -27,9 +28,6 @@ constexpr std::string_view kSerializerDeclaration =
 // Thrown by the scan to stop at the first sign that the file is not what the serializer writes;
 // the parser cleans up after itself and passes it on.
 struct NotInSerializedForm {};
-
-// Same limit as the full parse; without a DOCTYPE (which stops the scan) it never comes into play.
-constexpr XMLSize_t kEntityExpansionLimit = 1000;
 
 class RefusingEntityResolver final : public XMLEntityResolver {
 public:
@@ -329,7 +327,8 @@ std::optional<AppendPoint> findAppendPoint(std::string_view bytes, std::u16strin
         RefusingEntityResolver resolver;
         FailOnError errors;
         SecurityManager security;
-        security.setEntityExpansionLimit(kEntityExpansionLimit);
+        // As for the full parse; without a DOCTYPE, which stops the scan, it never comes into play.
+        security.setEntityExpansionLimit(kWorkbookEntityExpansionLimit);
 
         AppendScanParser parser;
         parser.setValidationScheme(SAXParser::Val_Never);

@@ -23,10 +23,6 @@ struct AppendPoint {
     bool parentIsEmpty = false;
 };
 
-// The depth at which a workbook counts as hostile. Deeper nesting could exhaust the stack of the
-// recursive serializer when the workbook is written back.
-inline constexpr std::size_t kMaximumWorkbookDepth = 1000;
-
 // Scans `bytes` with the same parser settings as the full parse (nothing outside the bytes is
 // ever read) and answers only when the file is a well-formed Workbook that the serializer would
 // write back byte for byte: its own XML declaration, UTF-8, no DOCTYPE, attributes in the order

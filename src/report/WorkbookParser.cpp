@@ -24,12 +24,6 @@ void DocumentRelease::operator()(DOMDocument* document) const {
 
 namespace {
 
-// A workbook never needs more; a billion-laughs document reaches it at once.
-constexpr XMLSize_t kEntityExpansionLimit = 1000;
-// A workbook is about six levels deep; the serializer recurses once per level, so a document
-// nested thousands deep could exhaust the stack when written back.
-constexpr std::size_t kMaximumDepth = 1000;
-
 std::string narrow(const XMLCh* text) {
     std::string out;
     if (!text)
@@ -173,7 +167,7 @@ ParsedWorkbook parseWorkbook(std::string_view bytes, const std::u16string& syste
         RefusingEntityResolver resolver;
         RecordingErrorHandler errors;
         SecurityManager security;
-        security.setEntityExpansionLimit(kEntityExpansionLimit);
+        security.setEntityExpansionLimit(kWorkbookEntityExpansionLimit);
 
         WorkbookBuilder parser;
         parser.setValidationScheme(XercesDOMParser::Val_Never);
@@ -204,7 +198,7 @@ ParsedWorkbook parseWorkbook(std::string_view bytes, const std::u16string& syste
             return refuse("no document element");
         if (hasExternalIdentifiers(document->getDoctype()))
             return refuse("declares an outside DTD or entity");
-        if (parser.deepest() > kMaximumDepth)
+        if (parser.deepest() > kMaximumWorkbookDepth)
             return refuse("nested too deeply");
         if (std::u16string_view(document->getDocumentElement()->getNodeName()) != u"Workbook")
             return refuse("the document element is not Workbook");

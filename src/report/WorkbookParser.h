@@ -1,6 +1,7 @@
 #pragma once
 // Parses workbook bytes into a DOM without ever reaching outside those bytes.
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -31,6 +32,14 @@ struct ParsedWorkbook {
     std::vector<ParsedWorksheet> worksheets; // every Worksheet element, in document order
     std::string problem;                     // why not, for diagnostics (English, from the parser)
 };
+
+// Elements nested deeper than this make a workbook count as hostile. A workbook is about six
+// levels deep; the serializer recurses once per level, so a document nested thousands deep could
+// exhaust the stack when written back.
+inline constexpr std::size_t kMaximumWorkbookDepth = 1000;
+
+// A workbook never needs more entity expansions; a billion-laughs document reaches it at once.
+inline constexpr std::size_t kWorkbookEntityExpansionLimit = 1000;
 
 // No validation, no namespace processing, whitespace kept. External DTDs and entities are never
 // loaded and entity expansion is bounded; a document that refers to anything outside itself, is
