@@ -1,6 +1,8 @@
-// The fuzz target's seed corpus and every input it ever crashed on, run through the same round
-// trip: open as an existing report, add a row, save, open again.
+// The fuzz target's seed corpus and every input it ever crashed on, run through the same checks:
+// the round trip (open as an existing report, add a row, save, open again) and in-place saving
+// against the whole document.
 
+#include "report_differential.h"
 #include "report_round_trip.h"
 #include "report_test_support.h"
 
@@ -28,7 +30,9 @@ TEST(ReportFuzzRegressionTest, SeedCorpusAndFindingsRoundTripSafely) {
     ASSERT_GE(inputs.size(), 5u) << "the seed corpus is missing";
     for (const auto& input : inputs) {
         SCOPED_TRACE(input.string());
-        EXPECT_EQ(report_test::openAddRowAndSave(report_test::readFile(input)), "");
+        const std::string bytes = report_test::readFile(input);
+        EXPECT_EQ(report_test::openAddRowAndSave(bytes), "");
+        EXPECT_EQ(report_test::compareInPlaceWithWholeDocument(bytes, u"Ученик").problem, "");
     }
 }
 

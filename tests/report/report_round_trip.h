@@ -34,8 +34,9 @@ inline std::string openAddRowAndSave(std::string_view bytes) {
         using Kind = report::ReportOpenOutcome::Kind;
         report::SpreadsheetReport report(report::fromUtf8(file.string()), u"Ученик");
         report.addRow(u"Метка", u"42", u"Number");
-        (void)report.tableRows();
         const auto saved = report.save();
+        // After saving, so that a file kept in place is also saved in place.
+        (void)report.tableRows();
         const auto& outcome = report.openOutcome();
         if (outcome.kind == Kind::DamagedSetAside &&
             read(report::toUtf8(outcome.setAsidePath)) != bytes)
