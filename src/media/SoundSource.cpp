@@ -84,11 +84,10 @@ bool SoundSource::open(bool fromFile) {
 }
 
 std::size_t SoundSource::readPcm(std::uint8_t* dest, std::size_t bytes) {
-    if (exhausted_) return 0;
-    const ogg_int64_t position = ov_pcm_tell(&decoder_);
-    if (position < 0 || static_cast<std::uint64_t>(position) >= playableSamples_) return 0;
-    const std::uint64_t left =
-        (playableSamples_ - static_cast<std::uint64_t>(position)) * static_cast<std::uint64_t>(frameBytes_);
+    // The frames handed out are counted here rather than asked of libvorbisfile: its position
+    // comes from granule positions, which damaged pages can make jump back and forth.
+    if (exhausted_ || framesRead_ >= playableSamples_) return 0;
+    const std::uint64_t left = (playableSamples_ - framesRead_) * static_cast<std::uint64_t>(frameBytes_);
     bytes = static_cast<std::size_t>(std::min<std::uint64_t>(bytes, left));
     bytes -= bytes % static_cast<std::size_t>(frameBytes_);
     std::size_t done = 0;
@@ -112,7 +111,9 @@ std::size_t SoundSource::readPcm(std::uint8_t* dest, std::size_t bytes) {
         }
         done += static_cast<std::size_t>(got);
     }
-    return done - done % static_cast<std::size_t>(frameBytes_);
+    done -= done % static_cast<std::size_t>(frameBytes_);
+    framesRead_ += done / static_cast<std::size_t>(frameBytes_);
+    return done;
 }
 
 bool SoundSource::rewind() {
@@ -121,6 +122,7 @@ bool SoundSource::rewind() {
         return false;
     }
     exhausted_ = false;
+    framesRead_ = 0;
     return true;
 }
 

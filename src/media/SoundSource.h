@@ -68,4 +68,5 @@ private:
     int frameBytes_ = 0;
     std::uint32_t playableSamples_ = 0;
     std::uint64_t totalSamples_ = 0;
+    std::uint64_t framesRead_ = 0; // since opening or the last rewind
 };
