@@ -59,6 +59,15 @@ std::string deeplyNested(int depth) {
     return s + "</Worksheet></Workbook>";
 }
 
+// A worksheet whose one cell holds `piece` repeated `times` times.
+std::string withLongText(const std::string& piece, int times) {
+    std::string s = kDeclaration + "<Workbook><Worksheet ss:Name=\"A\"><Table><Row><Cell><Data "
+                                   "ss:Type=\"String\">";
+    for (int i = 0; i < times; ++i)
+        s += piece;
+    return s + "</Data></Cell></Row></Table></Worksheet></Workbook>";
+}
+
 struct InPlaceCase {
     const char* name;
     std::string bytes;
@@ -154,7 +163,11 @@ INSTANTIATE_TEST_SUITE_P(
         InPlaceCase{"WorksheetWithoutAName",
                     kDeclaration + "<Workbook><Worksheet><Table/></Worksheet></Workbook>", u"",
                     true},
-        InPlaceCase{"AsDeepAsAllowed", deeplyNested(1000), u"A", true}),
+        InPlaceCase{"AsDeepAsAllowed", deeplyNested(1000), u"A", true},
+        // Longer than the parser's buffers: the text comes in several pieces.
+        InPlaceCase{"LongTextInPieces", withLongText("Ж&amp;ж", 40000), u"A", true},
+        InPlaceCase{"LongTextOfCharactersBeyondTheBasicPlane", withLongText("😀", 40000), u"A",
+                    true}),
     [](const auto& param) { return std::string(param.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(
