@@ -4,9 +4,12 @@
 
 #include "../tests/report/report_differential.h"
 #include "../tests/report/report_round_trip.h"
+#include "report/WorkbookParser.h"
+#include "report/WorkbookSerializer.h"
 
 #include <cstdint>
 #include <cstdio>
+#include <xercesc/dom/DOMDocument.hpp>
 
 namespace {
 
@@ -27,6 +30,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         problem = report_test::compareInPlaceWithWholeDocument(declared, u"Ученик", false).problem;
         if (!problem.empty())
             problem = "with the declaration put in front: " + problem;
+    }
+    if (problem.empty()) {
+        // What the whole document writes is in the serializer's form by construction, so every
+        // input the parser takes becomes a file that is kept in place unless it holds something
+        // the in-place check leaves to the whole way.
+        const report::ParsedWorkbook parsed = report::parseWorkbook(bytes, u"fuzz");
+        const auto written = parsed.document ? report::serializeNode(*parsed.document)
+                                             : std::optional<std::string>();
+        if (written) {
+            problem =
+                report_test::compareInPlaceWithWholeDocument(*written, u"Ученик", false).problem;
+            if (!problem.empty())
+                problem = "as the whole document writes it: " + problem;
+        }
     }
     if (!problem.empty()) {
         std::fprintf(stderr, "report round trip: %s\n", problem.c_str());
