@@ -1,5 +1,6 @@
 #include "report/AppendPoint.h"
 
+#include "report/InsulatedParser.h"
 #include "report/WorkbookParser.h"
 #include "report/XercesSession.h"
 
@@ -327,19 +328,10 @@ std::optional<AppendPoint> findAppendPoint(std::string_view bytes, std::u16strin
         RefusingEntityResolver resolver;
         FailOnError errors;
         SecurityManager security;
-        // As for the full parse; without a DOCTYPE, which stops the scan, it never comes into play.
-        security.setEntityExpansionLimit(kWorkbookEntityExpansionLimit);
-
         AppendScanParser parser;
-        parser.setValidationScheme(SAXParser::Val_Never);
-        parser.setDoNamespaces(false);
-        parser.setDoSchema(false);
-        parser.setLoadExternalDTD(false);
-        parser.setDisableDefaultEntityResolution(true);
-        parser.setXMLEntityResolver(&resolver);
-        parser.setSecurityManager(&security);
-        parser.setErrorHandler(&errors);
-        parser.setExitOnFirstFatalError(true);
+        // As for the full parse; without a DOCTYPE, which stops the scan, the limit never comes
+        // into play.
+        insulateParser(parser, resolver, security, errors);
         parser.installAdvDocHandler(&checker);
 
         MemBufInputSource source(reinterpret_cast<const XMLByte*>(bytes.data()), bytes.size(),

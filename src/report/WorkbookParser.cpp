@@ -1,5 +1,7 @@
 #include "report/WorkbookParser.h"
 
+#include "report/InsulatedParser.h"
+
 #include "report/XercesSession.h"
 
 #include <algorithm>
@@ -167,18 +169,8 @@ ParsedWorkbook parseWorkbook(std::string_view bytes, const std::u16string& syste
         RefusingEntityResolver resolver;
         RecordingErrorHandler errors;
         SecurityManager security;
-        security.setEntityExpansionLimit(kWorkbookEntityExpansionLimit);
-
         WorkbookBuilder parser;
-        parser.setValidationScheme(XercesDOMParser::Val_Never);
-        parser.setDoNamespaces(false);
-        parser.setDoSchema(false);
-        parser.setLoadExternalDTD(false);
-        parser.setDisableDefaultEntityResolution(true);
-        parser.setXMLEntityResolver(&resolver);
-        parser.setSecurityManager(&security);
-        parser.setErrorHandler(&errors);
-        parser.setExitOnFirstFatalError(true);
+        insulateParser(parser, resolver, security, errors);
         // Entity contents become ordinary nodes: entity-reference subtrees would be read-only
         // and the rows could not be added below them.
         parser.setCreateEntityReferenceNodes(false);
