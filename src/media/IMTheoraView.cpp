@@ -23,6 +23,8 @@ void IMTheoraView::releaseFrameTextures() {
         rm->release(backTexture_);
     }
     haveTextures_ = false;
+    frontPicture_ = 0;
+    backPicture_ = 0;
 }
 
 void IMTheoraView::fail(const char* what) {
@@ -57,7 +59,7 @@ bool IMTheoraView::openClip(const void* data, int size) {
         if (haveTextures_) setTexture(frontTexture_);
         setContentRect(RECT{0, 0, width, height});
         if (decodeOneFrame()) {
-            convertInto(backTexture_);
+            convertIntoBackTexture();
         } else {
             current_ = 0;
         }
@@ -76,19 +78,21 @@ bool IMTheoraView::decodeOneFrame() {
     return true;
 }
 
-void IMTheoraView::convertInto(Handle texture) {
+void IMTheoraView::convertIntoBackTexture() {
     IMResourceManager* rm = resourceManager();
-    if (!rm || !haveTextures_ || !rm->isLive(texture) || !decoder_.hasFrame()) return;
-    const TextureEntry& entry = rm->entry(texture);
+    if (!rm || !haveTextures_ || !rm->isLive(backTexture_) || !decoder_.hasFrame()) return;
+    if (backPicture_ == decoder_.pictureSerial()) return;
+    const TextureEntry& entry = rm->entry(backTexture_);
     const media::Plane y = decoder_.plane(0);
     const media::Plane cb = decoder_.plane(1);
     const media::Plane cr = decoder_.plane(2);
     // The whole decoded picture (e.g. 800 x 608) from the top-left corner, as far as it fits.
     const int width = std::min(y.width, entry.textureWidth);
     const int height = std::min(y.height, entry.textureHeight);
-    rm->fillTexture(texture, [&](std::uint8_t* texels, int pitch, int, int) {
+    rm->fillTexture(backTexture_, [&](std::uint8_t* texels, int pitch, int, int) {
         media::convertYCbCrToXrgb(y, cb, cr, texels, pitch, width, height);
     });
+    backPicture_ = decoder_.pictureSerial();
 }
 
 void IMTheoraView::showFrame(int n) {
@@ -97,6 +101,7 @@ void IMTheoraView::showFrame(int n) {
     if (haveTextures_) setTexture(backTexture_);
     wanted_ = n + 1;
     std::swap(frontTexture_, backTexture_);
+    std::swap(frontPicture_, backPicture_);
     if (failed_ || !decoder_.isOpen()) return;
     try {
         decodingPass();
@@ -115,5 +120,5 @@ void IMTheoraView::decodingPass() {
         ++decoded_;
     }
     IMResourceManager* rm = resourceManager();
-    if (decoded_ == wanted_ && rm && !rm->isDeviceLost()) convertInto(backTexture_);
+    if (decoded_ == wanted_ && rm && !rm->isDeviceLost()) convertIntoBackTexture();
 }

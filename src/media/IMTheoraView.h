@@ -39,7 +39,9 @@ private:
     // Returns false when the clip is exhausted (lastFrame then becomes finite).
     bool decodeOneFrame();
     void decodingPass();
-    void convertInto(Handle texture);
+    // Converts the decoder's picture into the back texture unless that texture holds it already
+    // (a still scene repeats a picture for many frames).
+    void convertIntoBackTexture();
     void releaseFrameTextures();
     void fail(const char* what);
 
@@ -51,6 +53,9 @@ private:
     int first_ = 0;
     Handle frontTexture_ = 0;
     Handle backTexture_ = 0;
+    // The decoder's picture serial each texture holds; 0 for none.
+    std::uint64_t frontPicture_ = 0;
+    std::uint64_t backPicture_ = 0;
     bool haveTextures_ = false;
     int decoded_ = 0;
     int wanted_ = 0;

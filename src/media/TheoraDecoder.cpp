@@ -130,14 +130,20 @@ bool TheoraDecoder::decodeFrame() {
         if (result > 0) break;
         // A gap in the page sequence (result < 0) is skipped like the original player did.
         if (result < 0) continue;
+        // Pages already in the sync buffer come first: reading the headers may have fed pages it
+        // did not take out, and a small clip is fed whole at once.
+        if (ogg_sync_pageout(&sync_, &page_) > 0) {
+            ogg_stream_pagein(&theoraStream_, &page_);
+            continue;
+        }
         if (feed() == 0) return false;
-        while (ogg_sync_pageout(&sync_, &page_) > 0) ogg_stream_pagein(&theoraStream_, &page_);
     }
     ogg_int64_t granule = 0;
     const int status = th_decode_packetin(decoder_, &packet_, &granule);
     if (status < 0) throw std::runtime_error("error during theora_decode_packetin...");
     if (th_decode_ycbcr_out(decoder_, frame_) != 0)
         throw std::runtime_error("error during theora_decode_YUVout...");
+    if (status != TH_DUPFRAME || !hasFrame_) ++pictureSerial_;
     hasFrame_ = true;
     return true;
 }

@@ -31,6 +31,10 @@ public:
     // The planes of the last decoded picture (coded size, top row first).
     media::Plane plane(int index) const;
     bool hasFrame() const { return hasFrame_; }
+    // Tells decoded pictures apart: it grows with every picture that differs from the one before
+    // and stays the same over a duplicated frame (an empty packet), also across rewinds, so that
+    // two equal values always mean equal planes.
+    std::uint64_t pictureSerial() const { return pictureSerial_; }
 
 private:
     int feed();
@@ -53,4 +57,5 @@ private:
     th_dec_ctx* decoder_ = nullptr;
     th_ycbcr_buffer frame_{};
     bool hasFrame_ = false;
+    std::uint64_t pictureSerial_ = 0;
 };

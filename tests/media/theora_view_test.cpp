@@ -25,7 +25,8 @@ protected:
     TheoraTest()
         : praise(readBytes(dataPath("praise_320x240_12fps.ogv"))),
           instruction(readBytes(dataPath("instruction_800x600_25fps.ogv"))),
-          withAudio(readBytes(dataPath("with_audio_160x120.ogv"))) {
+          withAudio(readBytes(dataPath("with_audio_160x120.ogv"))),
+          stillEnding(readBytes(dataPath("still_ending_160x120.ogv"))) {
         rm = resourceManager();
     }
 
@@ -60,6 +61,9 @@ protected:
     }
 
     std::vector<std::uint8_t> praise, instruction, withAudio;
+    // Three pictures, then the third repeated six times as empty packets; 7 KB, so it is fed to
+    // the decoder in one piece.
+    std::vector<std::uint8_t> stillEnding;
     IMResourceManager* rm = nullptr;
     std::uint64_t elapsedMicros = 0;
 };
@@ -183,6 +187,35 @@ TEST_F(TheoraTest, AnEarlierFrameRewindsTheClip) {
     // No new textures for a rewind.
     EXPECT_EQ(rm->findTexture(L"IMTheoraView1" + std::to_wstring(IMTheoraView::clipCounter())),
               rm->invalidHandle());
+}
+
+TEST_F(TheoraTest, RepeatedPicturesKeepTheirNumberAndSmallClipsKeepTheirFrames) {
+    TheoraDecoder decoder;
+    decoder.open(stillEnding.data(), static_cast<int>(stillEnding.size()));
+    std::vector<std::uint64_t> serials;
+    while (decoder.decodeFrame()) serials.push_back(decoder.pictureSerial());
+    EXPECT_EQ(serials, (std::vector<std::uint64_t>{1, 2, 3, 3, 3, 3, 3, 3, 3}));
+    // A rewind never brings an old number back: equal numbers always mean equal pictures.
+    decoder.rewind();
+    ASSERT_TRUE(decoder.decodeFrame());
+    EXPECT_EQ(decoder.pictureSerial(), 4u);
+}
+
+TEST_F(TheoraTest, EveryFrameOfAStillSceneIsShownWhicheverTextureHoldsIt) {
+    IMTheoraView view;
+    ASSERT_TRUE(view.openClip(stillEnding.data(), static_cast<int>(stillEnding.size())));
+    for (int n = 0; n < 9; ++n) {
+        view.showFrame(n);
+        EXPECT_EQ(texels(view.getTexture()), expectedFrame(stillEnding, n, 256, 128)) << "frame " << n;
+    }
+    EXPECT_EQ(view.lastFrame(), 8);
+    // Back to the start (the frame ahead is decoded again) and through the still part once more.
+    view.showFrame(0);
+    EXPECT_EQ(texels(view.backTexture()), expectedFrame(stillEnding, 1, 256, 128));
+    for (int n = 1; n < 9; ++n) {
+        view.showFrame(n);
+        EXPECT_EQ(texels(view.getTexture()), expectedFrame(stillEnding, n, 256, 128)) << "again, frame " << n;
+    }
 }
 
 TEST_F(TheoraTest, AnAudioTrackInTheClipIsSkipped) {
