@@ -8,6 +8,9 @@
 #include <benchmark/benchmark.h>
 #include <filesystem>
 #include <fstream>
+#include <memory>
+#include <string>
+#include <utility>
 #include <spawn.h>
 #include <sys/wait.h>
 
@@ -69,32 +72,35 @@ bool takenAsAsked(const report::SpreadsheetReport& report, ReportLoading loading
     return report.appendsInPlace() == (loading == ReportLoading::InPlaceWhenPossible);
 }
 
+std::unique_ptr<report::SpreadsheetReport> openAsAsked(benchmark::State& state,
+                                                       const BigWorkbook& workbook,
+                                                       ReportLoading loading) {
+    auto report = std::make_unique<report::SpreadsheetReport>(
+        report::fromUtf8(workbook.file().string()), u"Ученик", loading);
+    if (!takenAsAsked(*report, loading))
+        state.SkipWithError("the report was not opened the way asked");
+    return report;
+}
+
+void addThreeRows(report::SpreadsheetReport& report) {
+    report.addRow(u"Время начала работы", u"10:15:00", u"String");
+    report.addRow(u"Количество повторов инструкции", u"2", u"Number");
+    report.addRow(u"Время работы", u"00:04:12", u"String");
+}
+
 void BM_OpenAddThreeRowsSave(benchmark::State& state, ReportLoading loading) {
     const BigWorkbook& workbook = BigWorkbook::instance();
     for (auto _ : state) {
         state.PauseTiming();
         restore(workbook);
         state.ResumeTiming();
-        report::SpreadsheetReport report(report::fromUtf8(workbook.file().string()), u"Ученик",
-                                         loading);
-        report.addRow(u"Время начала работы", u"10:15:00", u"String");
-        report.addRow(u"Количество повторов инструкции", u"2", u"Number");
-        report.addRow(u"Время работы", u"00:04:12", u"String");
-        if (!takenAsAsked(report, loading))
-            state.SkipWithError("the report was not opened the way asked");
-        if (!report.save().ok)
+        const auto report = openAsAsked(state, workbook, loading);
+        addThreeRows(*report);
+        if (!report->save().ok)
             state.SkipWithError("save failed");
     }
     state.counters["bytes"] = static_cast<double>(workbook.bytes().size());
 }
-BENCHMARK_CAPTURE(BM_OpenAddThreeRowsSave, InPlace, ReportLoading::InPlaceWhenPossible)
-    ->Unit(benchmark::kMillisecond)
-    ->Repetitions(7)
-    ->ReportAggregatesOnly(true);
-BENCHMARK_CAPTURE(BM_OpenAddThreeRowsSave, WholeDocument, ReportLoading::WholeDocument)
-    ->Unit(benchmark::kMillisecond)
-    ->Repetitions(7)
-    ->ReportAggregatesOnly(true);
 
 // The two halves of the above on their own: reading the workbook (checking it, or building its
 // DOM), and writing it out again (into memory, without the file and its flush to disk).
@@ -102,46 +108,43 @@ void BM_OpenOnly(benchmark::State& state, ReportLoading loading) {
     const BigWorkbook& workbook = BigWorkbook::instance();
     restore(workbook);
     for (auto _ : state) {
-        report::SpreadsheetReport report(report::fromUtf8(workbook.file().string()), u"Ученик",
-                                         loading);
-        if (!takenAsAsked(report, loading))
-            state.SkipWithError("the report was not opened the way asked");
-        benchmark::DoNotOptimize(report.openOutcome());
+        const auto report = openAsAsked(state, workbook, loading);
+        benchmark::DoNotOptimize(report->openOutcome());
     }
 }
-BENCHMARK_CAPTURE(BM_OpenOnly, InPlace, ReportLoading::InPlaceWhenPossible)
-    ->Unit(benchmark::kMillisecond)
-    ->Repetitions(7)
-    ->ReportAggregatesOnly(true);
-BENCHMARK_CAPTURE(BM_OpenOnly, WholeDocument, ReportLoading::WholeDocument)
-    ->Unit(benchmark::kMillisecond)
-    ->Repetitions(7)
-    ->ReportAggregatesOnly(true);
 
 void BM_SerializeWithThreeRows(benchmark::State& state, ReportLoading loading) {
     const BigWorkbook& workbook = BigWorkbook::instance();
     restore(workbook);
-    report::SpreadsheetReport report(report::fromUtf8(workbook.file().string()), u"Ученик",
-                                     loading);
-    report.addRow(u"Время начала работы", u"10:15:00", u"String");
-    report.addRow(u"Количество повторов инструкции", u"2", u"Number");
-    report.addRow(u"Время работы", u"00:04:12", u"String");
-    if (!takenAsAsked(report, loading))
-        state.SkipWithError("the report was not opened the way asked");
+    const auto report = openAsAsked(state, workbook, loading);
+    addThreeRows(*report);
     for (auto _ : state) {
-        const auto bytes = report.serialize();
+        const auto bytes = report->serialize();
         if (!bytes || bytes->size() <= workbook.bytes().size())
             state.SkipWithError("the workbook did not come out with its new rows");
     }
 }
-BENCHMARK_CAPTURE(BM_SerializeWithThreeRows, InPlace, ReportLoading::InPlaceWhenPossible)
-    ->Unit(benchmark::kMillisecond)
-    ->Repetitions(7)
-    ->ReportAggregatesOnly(true);
-BENCHMARK_CAPTURE(BM_SerializeWithThreeRows, WholeDocument, ReportLoading::WholeDocument)
-    ->Unit(benchmark::kMillisecond)
-    ->Repetitions(7)
-    ->ReportAggregatesOnly(true);
+
+// Each of the above, in place and as a whole document, side by side.
+const bool registeredBothWays = [] {
+    using Measure = void (*)(benchmark::State&, ReportLoading);
+    const std::pair<const char*, Measure> measures[] = {
+        {"BM_OpenAddThreeRowsSave", BM_OpenAddThreeRowsSave},
+        {"BM_OpenOnly", BM_OpenOnly},
+        {"BM_SerializeWithThreeRows", BM_SerializeWithThreeRows},
+    };
+    const std::pair<const char*, ReportLoading> ways[] = {
+        {"InPlace", ReportLoading::InPlaceWhenPossible},
+        {"WholeDocument", ReportLoading::WholeDocument},
+    };
+    for (const auto& [name, measure] : measures)
+        for (const auto& [way, loading] : ways)
+            benchmark::RegisterBenchmark((std::string(name) + "/" + way).c_str(), measure, loading)
+                ->Unit(benchmark::kMillisecond)
+                ->Repetitions(7)
+                ->ReportAggregatesOnly(true);
+    return true;
+}();
 
 void BM_XmllintParse(benchmark::State& state) {
     const BigWorkbook& workbook = BigWorkbook::instance();
