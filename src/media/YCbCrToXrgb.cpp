@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#if defined(__x86_64__) || defined(__i386__)
+// SSE2 is always there on x86-64; AVX2 is asked of the processor at run time.
+#if defined(__SSE2__)
 #include <immintrin.h>
 #define TAVRELO_X86_SIMD 1
 #endif

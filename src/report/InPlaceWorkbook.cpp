@@ -15,10 +15,9 @@ InPlaceWorkbook::InPlaceWorkbook(std::string bytes, AppendPoint point, std::u16s
 
 std::optional<std::string> InPlaceWorkbook::serializedAdditions() const {
     using Parent = AppendPoint::Parent;
-    // A worksheet without a Table gets one with the first row, as in the DOM.
-    if (point_.parent == Parent::Table && rows_.empty())
-        return std::string();
-    if (point_.parent == Parent::Worksheet && rows_.empty())
+    // Without rows nothing changes below an existing worksheet (a missing Table comes with the
+    // first row, as in the DOM); a new worksheet is written even then.
+    if (rows_.empty() && point_.parent != Parent::Workbook)
         return std::string();
 
     ensureXercesInitialised();
