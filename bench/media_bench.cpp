@@ -22,7 +22,7 @@
 #include "media/TheoraDecoder.h"
 #include "media/YCbCrToXrgb.h"
 #include "platform/MessageQueue.h"
-#include "resources/IMResourceManager.h"
+#include "window/IMResourceManager.h"
 #include "window/IMWindow.h"
 
 namespace {

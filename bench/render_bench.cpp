@@ -5,7 +5,7 @@
 #include "platform/Platform.h"
 #include "platform/sdl/SdlRenderDirect.h"
 #include "platform/sdl/SdlRenderFactory.h"
-#include "resources/IMResourceManager.h"
+#include "window/IMResourceManager.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdlib>

@@ -11,7 +11,7 @@
 #include "gui/IMEditBar.h"
 #include "gui/IMStaticPictureBase.h"
 #include "gui/IMTextView.h"
-#include "resources/IMResourceManager.h"
+#include "window/IMResourceManager.h"
 #include "window/IMWindow.h"
 
 namespace {

@@ -224,7 +224,7 @@ void App::retireCurrentMove() {
     if (!currentMove) return;
     currentMove->retire();
     retiredMoves_.push_back(std::move(currentMove));
-    IMWindow* w = imWindow();
+    WindowTimers* w = windowTimers();
     if (!w) return;
     if (retiredMovesTimer_ != 0 && w->hasTimer(retiredMovesTimer_)) return;
     retiredMovesTimer_ = w->createTimer(0);
@@ -233,7 +233,7 @@ void App::retireCurrentMove() {
 }
 
 long App::deleteRetiredMoves(int timerId, const IMEvent&) {
-    if (IMWindow* w = imWindow()) w->killTimer(timerId);
+    if (WindowTimers* w = windowTimers()) w->killTimer(timerId);
     retiredMovesTimer_ = 0;
     retiredMoves_.clear();
     return 0;

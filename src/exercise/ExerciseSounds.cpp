@@ -1,6 +1,6 @@
 #include "exercise/ExerciseSounds.h"
 
-#include "resources/IMResourceManager.h"
+#include "window/IMResourceManager.h"
 
 namespace exercise {
 

@@ -4,7 +4,7 @@
 
 #include "exercise/ExerciseSounds.h"
 #include "platform/Cursor.h"
-#include "window/IMWindow.h"
+#include "events/WindowTimers.h"
 
 namespace {
 
@@ -27,8 +27,15 @@ MouseMove::MouseMove(int x1, int y1, IMContainer* dialog, int x2, int y2, int si
 
     startCircle = makeCircle(dialog, x1 - circleHalf, y1 - circleHalf, circleSize, 0, startRgb, 0);
     guardConnection = dialog->closed.connect(boost::bind(&MouseMove::abort, this, _1));
-    if (interactive)
+    if (interactive) {
         startLeft_ = startCircle->mouseLeft.connect(boost::bind(&MouseMove::onStartLeft, this, _1));
+        // The cursor was put on the start circle above, but the circle only joins the screen at
+        // the next update pass: a report that already lies beyond it (a quick hand, or the first
+        // stroke of the slowed stage) would never give the circle the hover to lose. The
+        // placement counts as being on the circle, and any report outside it as leaving.
+        pointerMoved_ = dialog->mouseMoved.connect(
+            boost::bind(&MouseMove::onPointerMoved, this, dialog, x1, y1, _1));
+    }
 
     const int half = size / 2;
     targetCircle = makeCircle(dialog, x2 - half, y2 - half, size, 0, targetRgb, 0);
@@ -53,10 +60,11 @@ void MouseMove::retire() {
     aborted = true;
     guardConnection.disconnect();
     startLeft_.disconnect();
+    pointerMoved_.disconnect();
     targetEntered_.disconnect();
     targetLeft_.disconnect();
     // Timers carry slots bound to this task; none may outlive it.
-    if (IMWindow* window = imWindow()) {
+    if (WindowTimers* window = windowTimers()) {
         for (int& id : fadeTimers_) window->killTimer(id);
         window->killTimer(dwellTimer);
     }
@@ -75,7 +83,7 @@ MouseMove::Picture* MouseMove::makeCircle(IMContainer* dialog, int left, int top
 }
 
 void MouseMove::startFade(bool fadeOut) {
-    IMWindow* window = imWindow();
+    WindowTimers* window = windowTimers();
     if (!window) return;
     using boost::placeholders::_1;
     int& id = fadeTimers_[fadeOut ? 1 : 0];
@@ -96,7 +104,7 @@ void MouseMove::setAlpha(int alpha) {
 
 long MouseMove::fadeStep(int total, int done, int intervalMs, int alphaStep, int timerId,
                          bool fadeOut, const IMEvent&) {
-    IMWindow* window = imWindow();
+    WindowTimers* window = windowTimers();
     if (window) window->killTimer(timerId);
     int& pending = fadeTimers_[fadeOut ? 1 : 0];
     if (pending == timerId) pending = 0;
@@ -126,14 +134,31 @@ long MouseMove::abort(const IMEvent&) {
     return 0;
 }
 
-long MouseMove::onStartLeft(const IMMouseEvent&) {
-    started = true;
+long MouseMove::onStartLeft(const IMMouseEvent& e) {
+    arm(e);
     return 0;
+}
+
+long MouseMove::onPointerMoved(IMContainer* dialog, int startX, int startY, const IMMouseEvent& e) {
+    if (started) return 0;
+    const RECT frame = dialog->getRect();
+    const RECT start{startX - circleHalf, startY - circleHalf, startX + circleHalf, startY + circleHalf};
+    if (!ptInRect(start, e.x - frame.left, e.y - frame.top)) arm(e);
+    return 0;
+}
+
+void MouseMove::arm(const IMMouseEvent& e) {
+    if (started) return;
+    started = true;
+    // Already on the target (circles that overlap, or a report that entered the target before the
+    // start circle lost the hover): the wait begins now rather than at a re-entry that a pupil
+    // resting there would never make.
+    if (targetCircle && targetCircle->isHovered()) onTargetEntered(e);
 }
 
 long MouseMove::onTargetEntered(const IMMouseEvent&) {
     if (!started) return 0;
-    IMWindow* window = imWindow();
+    WindowTimers* window = windowTimers();
     if (!window) return 0;
     using boost::placeholders::_1;
     // A wait already running (none under ordinary hover) would otherwise be left behind.
@@ -144,12 +169,12 @@ long MouseMove::onTargetEntered(const IMMouseEvent&) {
 }
 
 long MouseMove::onTargetLeft(const IMMouseEvent&) {
-    if (IMWindow* window = imWindow()) window->killTimer(dwellTimer);
+    if (WindowTimers* window = windowTimers()) window->killTimer(dwellTimer);
     return 0;
 }
 
 long MouseMove::onDwellElapsed(const IMEvent&) {
-    if (IMWindow* window = imWindow()) window->killTimer(dwellTimer);
+    if (WindowTimers* window = windowTimers()) window->killTimer(dwellTimer);
     return succeed();
 }
 

@@ -41,6 +41,7 @@ public:
 
     long abort(const IMEvent& e);
     long onStartLeft(const IMMouseEvent& e);
+    long onPointerMoved(IMContainer* dialog, int startX, int startY, const IMMouseEvent& e);
     long onTargetEntered(const IMMouseEvent& e);
     long onTargetLeft(const IMMouseEvent& e);
     long onDwellElapsed(const IMEvent& e);
@@ -61,11 +62,14 @@ private:
     Picture* makeCircle(IMContainer* dialog, int left, int top, int size, int layer,
                         std::uint32_t rgb, int alphaThreshold);
     void startFade(bool fadeOut);
+    // The cursor has left the start circle.
+    void arm(const IMMouseEvent& e);
     void setAlpha(int alpha);
 
     // The pending fade-in and fade-out timers, so that a task going away can cancel them.
     std::array<int, 2> fadeTimers_{};
     IMScopedConnection startLeft_;
+    IMScopedConnection pointerMoved_;
     IMScopedConnection targetEntered_;
     IMScopedConnection targetLeft_;
 };

@@ -4,7 +4,7 @@
 
 #include "exercise/MillisecondClock.h"
 #include "exercise/MoveTaskSpec.h"
-#include "window/WinTypes.h"
+#include "events/WinTypes.h"
 
 #include <array>
 #include <cstdint>

@@ -6,7 +6,7 @@
 #include "exercise/MillisecondClock.h"
 #include "exercise/MoveTaskSpec.h"
 #include "exercise/Options.h"
-#include "window/WinTypes.h"
+#include "events/WinTypes.h"
 
 #include <cstdint>
 #include <random>

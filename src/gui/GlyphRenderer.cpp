@@ -5,7 +5,7 @@
 
 #include "gui/FontCache.h"
 #include "platform/fonts/GlyphRasterizer.h"
-#include "resources/IMResourceManager.h"
+#include "resources/TextureRegistry.h"
 
 namespace {
 
@@ -34,7 +34,7 @@ constexpr std::array<std::string_view, 21> kLineEndMark = {
 constexpr std::array<std::string_view, 3> kSpaceMark = {"...", ".#.", "..."};
 
 template <std::size_t Rows>
-TextureHandle markTexture(IMResourceManager& registry, const std::wstring& key,
+TextureHandle markTexture(TextureRegistry& registry, const std::wstring& key,
                           const std::array<std::string_view, Rows>& picture) {
     const bool known = registry.findTexture(key) != registry.invalidHandle();
     const int width = static_cast<int>(picture[0].size());
@@ -74,7 +74,7 @@ std::wstring glyphKey(wchar_t ch, const TextStyle& style, bool whitespaceMark) {
     return key;
 }
 
-TextureHandle createTextTexture(IMResourceManager& registry, const std::wstring& key, wchar_t ch,
+TextureHandle createTextTexture(TextureRegistry& registry, const std::wstring& key, wchar_t ch,
                                 std::optional<CellSize> cell, const TextStyle& style) {
     const TextureHandle existing = registry.findTexture(key);
     if (existing != registry.invalidHandle()) return registry.addRef(existing);
@@ -105,14 +105,14 @@ TextureHandle createTextTexture(IMResourceManager& registry, const std::wstring&
     return handle;
 }
 
-TextureHandle whitespaceMarkTexture(IMResourceManager& registry, const std::wstring& key,
+TextureHandle whitespaceMarkTexture(TextureRegistry& registry, const std::wstring& key,
                                     wchar_t ch) {
     if (ch == L'\t') return markTexture(registry, key, kTabMark);
     if (ch == L'\n' || ch == L'\r') return markTexture(registry, key, kLineEndMark);
     return markTexture(registry, key, kSpaceMark);
 }
 
-TextureHandle transparentPixelTexture(IMResourceManager& registry, const std::wstring& key) {
+TextureHandle transparentPixelTexture(TextureRegistry& registry, const std::wstring& key) {
     // A new texture starts zeroed: fully transparent.
     return registry.createTexture(key, 1, 1, PixelFormat::ARGB);
 }

@@ -8,7 +8,7 @@
 
 #include "render/TextureTypes.h"
 
-class IMResourceManager;
+class TextureRegistry;
 
 struct TextStyle {
     std::uint32_t textColor = 0xFFFFFFFF;
@@ -32,12 +32,12 @@ std::wstring glyphKey(wchar_t ch, const TextStyle& style, bool whitespaceMark);
 // The texture registered under key with a reference added; otherwise the character rendered in
 // the style into a new cell-sized texture (advance x cell height, or `cell` when given) that is
 // registered under key with one reference.
-TextureHandle createTextTexture(IMResourceManager& registry, const std::wstring& key, wchar_t ch,
+TextureHandle createTextTexture(TextureRegistry& registry, const std::wstring& key, wchar_t ch,
                                 std::optional<CellSize> cell, const TextStyle& style);
 
 // Built-in mark images: 10 x 5 for tab, 11 x 21 for line feed and carriage return, 3 x 3 for
 // space. Registered under key on first use; later uses add a reference.
-TextureHandle whitespaceMarkTexture(IMResourceManager& registry, const std::wstring& key,
+TextureHandle whitespaceMarkTexture(TextureRegistry& registry, const std::wstring& key,
                                     wchar_t ch);
 // A 1 x 1 fully transparent image under key (the glyph of an unmarked line feed).
-TextureHandle transparentPixelTexture(IMResourceManager& registry, const std::wstring& key);
+TextureHandle transparentPixelTexture(TextureRegistry& registry, const std::wstring& key);

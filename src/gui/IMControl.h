@@ -2,8 +2,8 @@
 // The abstract control: state flags, the nineteen signals and the virtual handlers through which
 // containers route mouse, keyboard, paint, update, focus and close events.
 
-#include "gui/Signal.h"
-#include "window/IMEvent.h"
+#include "events/Signal.h"
+#include "events/IMEvent.h"
 
 class IMEmptyView;
 template <typename V> class IMDialogBase;

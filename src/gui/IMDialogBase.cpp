@@ -7,7 +7,7 @@
 #include "gui/IMStaticPictureBase.h"
 #include "render/ClipScope.h"
 #include "gui/IMTextView.h"
-#include "resources/IMResourceManager.h"
+#include "resources/TextureRegistry.h"
 
 IMDialogBase<IMEmptyView>::IMDialogBase(IMContainer* parent, std::optional<RECT> rect, int layer)
     : IMViewControl<IMEmptyView>(parent, layer) {
@@ -95,6 +95,7 @@ long IMDialogBase<IMEmptyView>::onMouseMove(const IMMouseEvent& e) {
     const RECT r = getRect();
     lastMouseX_ = e.x - r.left;
     lastMouseY_ = e.y - r.top;
+    pointerKnown_ = true;
     const IMMouseEvent own(this, e.message, e.wParam, lastMouseX_, lastMouseY_);
     updateHover(own);
     if (hoveredChild_) hoveredChild_->onMouseMove(own);
@@ -115,14 +116,24 @@ void IMDialogBase<IMEmptyView>::updateHover(const IMMouseEvent& e) {
         }
     }
     IMControl* old = hoveredChild_;
-    if (candidate && candidate != old) {
-        hoveredChild_ = candidate;
-        candidate->onMouseEnter(IMMouseEvent(this, IM_MSG_MOUSE_ENTER, e.wParam, e.x, e.y));
-    }
-    if (old && old != candidate) {
-        hoveredChild_ = candidate;
-        old->onMouseLeave(IMMouseEvent(this, WM_MOUSELEAVE, e.wParam, e.x, e.y));
-    }
+    if (candidate == old) return;
+    hoveredChild_ = candidate;
+    if (candidate) candidate->onMouseEnter(IMMouseEvent(this, IM_MSG_MOUSE_ENTER, e.wParam, e.x, e.y));
+    // The enter handler may hide or move the child, which settles the hover again from inside:
+    // what it decided stands, and `old` leaves unless it holds the hover once more.
+    if (old && hoveredChild_ != old) old->onMouseLeave(IMMouseEvent(this, WM_MOUSELEAVE, e.wParam, e.x, e.y));
+}
+
+long IMDialogBase<IMEmptyView>::onMouseEnter(const IMMouseEvent& e) {
+    IMViewControl<IMEmptyView>::onMouseEnter(e);
+    // A container that appears under a resting pointer learns where it is, so that its own
+    // children can take the hover before the next report.
+    const RECT r = getRect();
+    lastMouseX_ = e.x - r.left;
+    lastMouseY_ = e.y - r.top;
+    pointerKnown_ = true;
+    updateHover(IMMouseEvent(this, WM_MOUSEMOVE, e.wParam, lastMouseX_, lastMouseY_));
+    return 0;
 }
 
 long IMDialogBase<IMEmptyView>::onMouseButton(const IMMouseEvent& e) {
@@ -155,7 +166,7 @@ long IMDialogBase<IMEmptyView>::onKey(const IMKeyboardEvent& e) {
 
 long IMDialogBase<IMEmptyView>::onPaint(const IMEvent& e) {
     if (!isHidden()) {
-        IMResourceManager* rm = resourceManager();
+        TextureRegistry* rm = textureRegistry();
         // Without a device (a tree under test) children still paint, unclipped.
         std::optional<ClipScope> scope;
         if (rm) scope.emplace(*rm, getRect());
@@ -174,11 +185,16 @@ long IMDialogBase<IMEmptyView>::onPaint(const IMEvent& e) {
 
 long IMDialogBase<IMEmptyView>::onUpdate(const IMEvent& e) {
     deletePending();
+    const bool committing = !pendingChildren_.empty();
     for (auto& [layer, vec] : pendingChildren_) {
         auto& target = children_[layer];
         target.insert(target.end(), vec.begin(), vec.end());
     }
     pendingChildren_.clear();
+    // A child that appears under the resting pointer is hovered now, not at the next report: the
+    // report that brought the pointer there may have been handled before the child existed.
+    if (committing && pointerKnown_ && (isHovered() || !parent_))
+        updateHover(IMMouseEvent(this, WM_MOUSEMOVE, 0, lastMouseX_, lastMouseY_));
     tick();
     if (!updated.empty()) updated(IMEvent(this, IM_MSG_CLOSE));
     for (const auto& [layer, vec] : children_)
@@ -245,4 +261,11 @@ IMStaticPictureBase<IMTextView>* IMDialogBase<IMEmptyView>::createLabel(int x, i
     label->setRect(label->getContentRect());
     label->moveTo(x, y);
     return label;
+}
+
+IMContainer* rootContainer(IMControl* control) {
+    IMContainer* top = control->getParent();
+    if (!top) return dynamic_cast<IMContainer*>(control);
+    while (top->getParent()) top = top->getParent();
+    return top;
 }

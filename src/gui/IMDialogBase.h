@@ -32,6 +32,7 @@ public:
     using IMViewControl<IMEmptyView>::hitTest;
     long onMouseMove(const IMMouseEvent& e) override;
     long onMouseButton(const IMMouseEvent& e) override;
+    long onMouseEnter(const IMMouseEvent& e) override;
     long onMouseLeave(const IMMouseEvent& e) override;
     long onKey(const IMKeyboardEvent& e) override;
     long onPaint(const IMEvent& e) override;
@@ -77,6 +78,12 @@ private:
     IMControl* focusedChild_ = nullptr;
     int lastMouseX_ = 0;
     int lastMouseY_ = 0;
+    // Whether lastMouseX_/Y_ come from a report rather than their initial values.
+    bool pointerKnown_ = false;
 };
 
 using IMContainer = IMDialogBase<IMEmptyView>;
+
+// The top of the tree `control` belongs to (the window when it is in one): it sees every mouse
+// report, which is what a drag follows.
+IMContainer* rootContainer(IMControl* control);

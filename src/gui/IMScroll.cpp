@@ -4,7 +4,7 @@
 #include <boost/bind/bind.hpp>
 #include <cmath>
 
-#include "window/IMWindow.h"
+#include "events/WindowTimers.h"
 
 namespace {
 
@@ -37,16 +37,17 @@ IMScroll::IMScroll(IMContainer* parent, const RECT* r)
         part->mouseLeft.connect(boost::bind(&IMScroll::onPartMouse, this, _1));
     }
     slider_->mouseButton.connect(boost::bind(&IMScroll::onSliderMouse, this, _1));
-    if (IMWindow* window = imWindow()) {
-        window->mouseLeft.connect(boost::bind(&IMScroll::onSliderMouse, this, _1));
-        window->mouseButton.connect(boost::bind(&IMScroll::onSliderMouse, this, _1));
+    // A drag goes on wherever the mouse is: the root of the tree sees every report.
+    if (IMContainer* root = rootContainer(this); root != this) {
+        root->mouseLeft.connect(boost::bind(&IMScroll::onSliderMouse, this, _1));
+        root->mouseButton.connect(boost::bind(&IMScroll::onSliderMouse, this, _1));
     }
     setRect(r ? *r : defaultRect(parent));
 }
 
 IMScroll::~IMScroll() {
     activeConnection_.disconnect();
-    if (IMWindow* window = imWindow(); window && repeatTimer_ != 0) window->killTimer(repeatTimer_);
+    if (WindowTimers* window = windowTimers(); window && repeatTimer_ != 0) window->killTimer(repeatTimer_);
 }
 
 void IMScroll::setRect(const RECT& r) {
@@ -94,7 +95,7 @@ int IMScroll::stepOf(const IMControl* part) const {
 }
 
 void IMScroll::startRepeat(IMControl* part, std::uint32_t intervalMs) {
-    IMWindow* window = imWindow();
+    WindowTimers* window = windowTimers();
     if (!window) return;
     repeatTimer_ = window->createTimer(intervalMs);
     using boost::placeholders::_1;
@@ -104,7 +105,7 @@ void IMScroll::startRepeat(IMControl* part, std::uint32_t intervalMs) {
 
 void IMScroll::stopRepeat() {
     // Each repeat timer is killed as soon as it is done with, so none is left behind.
-    if (IMWindow* window = imWindow(); window && repeatTimer_ != 0) window->killTimer(repeatTimer_);
+    if (WindowTimers* window = windowTimers(); window && repeatTimer_ != 0) window->killTimer(repeatTimer_);
     repeatTimer_ = 0;
 }
 
@@ -132,8 +133,8 @@ long IMScroll::onRepeat(IMControl* part, const IMEvent&) {
 }
 
 long IMScroll::onSliderMouse(const IMMouseEvent& e) {
-    IMWindow* window = imWindow();
-    if (e.source == slider_ && e.message == WM_LBUTTONDOWN && window) {
+    IMContainer* window = rootContainer(this);
+    if (e.source == slider_ && e.message == WM_LBUTTONDOWN && window != this) {
         dragLastX_ = window->lastMouseX();
         dragLastY_ = window->lastMouseY();
         stopRepeat();

@@ -4,8 +4,8 @@
 #include <boost/bind/bind.hpp>
 
 #include "gui/IMDialogBase.h"
-#include "resources/IMResourceManager.h"
-#include "window/IMWindow.h"
+#include "resources/TextureRegistry.h"
+#include "events/WindowTimers.h"
 
 namespace {
 
@@ -31,14 +31,14 @@ IMTextEdit::IMTextEdit(IMContainer* parent, int layer)
     focusLost.connect(boost::bind(&IMTextEdit::hideCaret, this, _1));
     changed.connect(boost::bind(&IMTextEdit::onChanged, this, _1));
 
-    if (IMWindow* window = imWindow()) {
+    if (WindowTimers* window = windowTimers()) {
         blinkTimer_ = window->createTimer(kBlinkMs);
         window->connectTimer(blinkTimer_, boost::bind(&IMTextEdit::onBlink, this, _1));
     }
 }
 
 IMTextEdit::~IMTextEdit() {
-    if (IMWindow* window = imWindow(); window && blinkTimer_ != 0) window->killTimer(blinkTimer_);
+    if (WindowTimers* window = windowTimers(); window && blinkTimer_ != 0) window->killTimer(blinkTimer_);
 }
 
 long IMTextEdit::detach() {
@@ -145,7 +145,7 @@ int IMTextEdit::caretColumn() const {
 int IMTextEdit::caretHeight() const {
     if (caretPos_ > 0 && caretPos_ <= glyphCount()) return imageRect(glyphs_[caretPos_ - 1]).bottom;
     if (!glyphs_.empty()) return imageRect(glyphs_[0]).bottom;
-    IMResourceManager* rm = resourceManager();
+    TextureRegistry* rm = textureRegistry();
     if (!rm) return 0;
     const TextureHandle space = createTextTexture(*rm, kSpaceProbeKey, L' ', std::nullopt, style_);
     const int height = rm->isLive(space) ? rm->entry(space).imageRect.bottom : 0;

@@ -4,7 +4,7 @@
 #include <climits>
 
 #include "render/ClipScope.h"
-#include "resources/IMResourceManager.h"
+#include "resources/TextureRegistry.h"
 
 namespace {
 
@@ -15,13 +15,13 @@ bool isWhitespace(wchar_t ch) { return ch == L'\t' || ch == L'\n' || ch == L'\r'
 IMTextView::~IMTextView() { releaseAll(); }
 
 RECT IMTextView::imageRect(const Glyph& glyph) {
-    IMResourceManager* rm = resourceManager();
+    TextureRegistry* rm = textureRegistry();
     if (!rm || !rm->isLive(glyph.texture)) return RECT{};
     return rm->entry(glyph.texture).imageRect;
 }
 
 void IMTextView::acquireTexture(Glyph& glyph) {
-    IMResourceManager* rm = resourceManager();
+    TextureRegistry* rm = textureRegistry();
     if (!rm) return;
     if (glyph.whitespaceMark)
         glyph.texture = whitespaceMarkTexture(*rm, glyph.key, glyph.ch);
@@ -32,10 +32,13 @@ void IMTextView::acquireTexture(Glyph& glyph) {
         glyph.texture = createTextTexture(*rm, glyph.key, L' ', std::nullopt, glyph.style);
     else
         glyph.texture = createTextTexture(*rm, glyph.key, glyph.ch, std::nullopt, glyph.style);
+    // A glyph that could not be made holds nothing and draws nothing.
+    if (!rm->isLive(glyph.texture)) glyph.texture = kNoTexture;
 }
 
 void IMTextView::releaseTexture(const Glyph& glyph) {
-    if (IMResourceManager* rm = resourceManager()) rm->release(glyph.texture);
+    if (glyph.texture == kNoTexture) return;
+    if (TextureRegistry* rm = textureRegistry()) rm->release(glyph.texture);
 }
 
 void IMTextView::releaseAll() {
@@ -249,7 +252,7 @@ int IMTextView::lineTop(std::size_t line) const {
 }
 
 void IMTextView::draw() {
-    IMResourceManager* rm = resourceManager();
+    TextureRegistry* rm = textureRegistry();
     if (!rm) {
         changed_ = false;
         return;

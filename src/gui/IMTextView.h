@@ -11,7 +11,7 @@
 #include "gui/IMView.h"
 
 struct Glyph {
-    TextureHandle texture = 0;
+    TextureHandle texture = kNoTexture;
     wchar_t ch = 0;
     RECT glyphRect{};
     TextStyle style;

@@ -2,44 +2,46 @@
 
 #include <cmath>
 
-#include "resources/IMResourceManager.h"
+#include "resources/TextureRegistry.h"
 
 IMTextureView::~IMTextureView() {
     if (hasTexture_) {
-        if (IMResourceManager* rm = resourceManager()) rm->release(texture_);
+        if (TextureRegistry* rm = textureRegistry()) rm->release(texture_);
     }
 }
 
 void IMTextureView::setTexture(const std::wstring& name) {
-    IMResourceManager* rm = resourceManager();
+    TextureRegistry* rm = textureRegistry();
     if (!rm) return;
     const Handle h = rm->getTexture(name);
-    if (h != texture_ || !hasTexture_) {
-        const Handle n = rm->addRef(h);
-        if (hasTexture_) rm->release(texture_);
-        texture_ = n;
-        hasTexture_ = true;
-        setContentRect(n < rm->invalidHandle() ? rm->entry(n).imageRect : RECT{});
-        setChanged(true);
+    if (hasTexture_ && h == texture_) {
+        rm->release(h);
+        return;
     }
-    rm->release(h);
+    holdTexture(*rm, h);
 }
 
 void IMTextureView::setTexture(Handle handle) {
-    IMResourceManager* rm = resourceManager();
+    TextureRegistry* rm = textureRegistry();
     if (!rm) return;
     if (hasTexture_ && handle == texture_) return;
-    const Handle n = rm->addRef(handle);
-    if (hasTexture_) rm->release(texture_);
-    hasTexture_ = true;
-    setContentRect(n < rm->invalidHandle() ? rm->entry(n).imageRect : RECT{});
-    texture_ = n;
+    holdTexture(*rm, rm->addRef(handle));
+}
+
+void IMTextureView::holdTexture(TextureRegistry& rm, Handle referenced) {
+    if (hasTexture_) rm.release(texture_);
+    // A texture that could not be had (unknown name, damaged file, no device texture) leaves the
+    // view with none: holding the invalid handle would draw, and later release, whatever texture
+    // is registered next under that number.
+    hasTexture_ = rm.isLive(referenced);
+    texture_ = hasTexture_ ? referenced : 0;
+    setContentRect(hasTexture_ ? rm.entry(referenced).imageRect : RECT{});
     setChanged(true);
 }
 
 void IMTextureView::draw() {
     if (hasTexture_) {
-        if (IMResourceManager* rm = resourceManager(); rm && texture_ < rm->invalidHandle())
+        if (TextureRegistry* rm = textureRegistry(); rm && rm->isLive(texture_))
             rm->drawTexture(texture_, getRect(), &contentRect_, color, angle);
     }
     changed_ = false;
@@ -60,8 +62,8 @@ bool IMTextureView::hitTest(const POINT& p) {
                                    cosA * static_cast<float>(dy));
     if (!ptInRect(r, x, y)) return false;
 
-    IMResourceManager* rm = resourceManager();
-    if (!hasTexture_ || !rm || texture_ >= rm->invalidHandle()) return false;
+    TextureRegistry* rm = textureRegistry();
+    if (!hasTexture_ || !rm || !rm->isLive(texture_)) return false;
     const int rw = r.right - r.left;
     const int rh = r.bottom - r.top;
     const RECT c = contentRect_;

@@ -8,6 +8,8 @@
 
 #include "gui/IMView.h"
 
+class TextureRegistry;
+
 class IMTextureView : public IMView {
 public:
     using Handle = std::uint32_t;
@@ -29,6 +31,10 @@ public:
 protected:
     Handle texture_ = 0;
     bool hasTexture_ = false;
+
+private:
+    // Takes over one reference already counted (or an invalid handle) in place of the current one.
+    void holdTexture(TextureRegistry& registry, Handle referenced);
 };
 
 class IMStateView : public IMTextureView {

@@ -2,7 +2,7 @@
 // Views carry geometry and drawing: a rectangle relative to the parent, a content rectangle whose
 // meaning depends on the kind of view, and a changed flag.
 
-#include "window/WinTypes.h"
+#include "events/WinTypes.h"
 
 class IMView {
 public:

@@ -8,7 +8,7 @@
 #include "media/SoundSource.h"
 #include "platform/MessageQueue.h"
 #include "platform/Platform.h"
-#include "window/IMWindow.h"
+#include "events/WindowTimers.h"
 
 namespace {
 constexpr std::uint32_t kBufferMs = 4000;
@@ -186,7 +186,7 @@ void CSoundStream::addLabel(std::uint32_t position,
 }
 
 void CSoundStream::scheduleLabels() {
-    IMWindow* window = owner_->window();
+    WindowTimers* window = windowTimers();
     if (!window) return;
     // Timers of an earlier playback whose end notice is still on its way.
     cancelLabelTimers();
@@ -215,7 +215,7 @@ void CSoundStream::scheduleLabels() {
 
 void CSoundStream::cancelLabelTimers() {
     if (labelTimers_.empty()) return;
-    IMWindow* window = owner_->window();
+    WindowTimers* window = windowTimers();
     if (window)
         for (const int timer : labelTimers_) window->killTimer(timer);
     labelTimers_.clear();

@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include "gui/Signal.h"
+#include "events/Signal.h"
 #include "media/AutoResetEvent.h"
 #include "media/SoundRing.h"
 

@@ -8,7 +8,6 @@
 #include "platform/Platform.h"
 #include "platform/audio/AudioOutput.h"
 #include "resources/NumberedResources.h"
-#include "window/IMWindow.h"
 
 CSoundSystem::CSoundSystem() = default;
 
@@ -17,21 +16,17 @@ CSoundSystem::~CSoundSystem() {
     streams_.clear();
     sources_.clear();
     output_.reset();
-    if (handlerWindow_ && (handlerWindow_ == window_ || handlerWindow_ == imWindow()))
-        handlerWindow_->setRegisteredMessageHandler(nullptr);
 }
 
 void CSoundSystem::stopAll() {
     for (auto& [id, stream] : streams_) stream->shutdown();
 }
 
-int CSoundSystem::startSound(IMWindow* window) {
-    window_ = window;
+int CSoundSystem::startSound() {
     msgPlay_ = platform::registerMessage(L"WM_IM_ONSOUNDPLAY");
     if (msgPlay_ != 0) msgLabel_ = platform::registerMessage(L"WM_IM_ONLABEL");
     if (msgLabel_ != 0) msgStop_ = platform::registerMessage(L"WM_IM_ONSOUNDSTOP");
     if (msgStop_ != 0) msgEnded_ = platform::registerMessage(L"WM_IM_ONSOUNDPOUSE");
-    if (window_) attachWindow(window_);
     if (output_) return 0;
     std::string error;
     output_ = platform::AudioOutput::open(
@@ -42,25 +37,6 @@ int CSoundSystem::startSound(IMWindow* window) {
         return -1;
     }
     return 0;
-}
-
-void CSoundSystem::attachWindow(IMWindow* window) {
-    window_ = window;
-    if (window) installHandler(window);
-}
-
-void CSoundSystem::installHandler(IMWindow* window) {
-    if (window == handlerWindow_) return;
-    window->setRegisteredMessageHandler([this](std::uint32_t message, WPARAM wParam, LPARAM lParam) {
-        if (isSoundMessage(message)) handleSoundMessage(message, wParam, lParam);
-    });
-    handlerWindow_ = window;
-}
-
-IMWindow* CSoundSystem::window() {
-    IMWindow* current = window_ ? window_ : imWindow();
-    if (current) installHandler(current);
-    return current;
 }
 
 bool CSoundSystem::isSoundMessage(std::uint32_t message) const {
@@ -139,7 +115,6 @@ std::uint32_t CSoundSystem::loadSound(const std::wstring& name, const void* data
 bool CSoundSystem::playSound(std::uint32_t id, bool loop) {
     CSoundStream* s = stream(id);
     if (!s) return false;
-    window(); // the notices must reach a handler
     return s->play(loop);
 }
 

@@ -14,11 +14,10 @@
 #include <vector>
 
 #include "media/SoundMixer.h"
-#include "window/WinTypes.h"
+#include "events/WinTypes.h"
 
 class CSoundStream;
 class SoundSource;
-class IMWindow;
 namespace platform {
 class AudioOutput;
 }
@@ -42,9 +41,9 @@ public:
     CSoundSystem& operator=(const CSoundSystem&) = delete;
 
     // Registers the four messages and opens the audio device; 0 on success, -1 when no device
-    // could be opened (loads then fail with id 0 and everything else goes on). `window` is the
-    // window that handles the notices; null means the process-wide window, found when needed.
-    int startSound(IMWindow* window = nullptr);
+    // could be opened (loads then fail with id 0 and everything else goes on). The window
+    // procedure passes the notices to handleSoundMessage; labels run on the window timers.
+    int startSound();
 
     // A numbered resource for a decimal name, a file path for any other name. 0 on failure.
     std::uint32_t loadSound(const std::wstring& name);
@@ -70,11 +69,6 @@ public:
     std::uint32_t lastSoundId() const { return lastId_; }
     const std::vector<SoundSourceEntry>& sources() const { return sources_; }
 
-    // The window whose timers carry the labels and whose procedure passes the notices here. The
-    // handler is installed on it at once.
-    void attachWindow(IMWindow* window);
-    IMWindow* window();
-
     // The decimal name of a numbered sound: the last ⌊rate × channels × 2 × 0.02⌋ frames are cut.
     static std::uint64_t numberedTailFrames(int rate, int channels);
 
@@ -83,15 +77,12 @@ private:
                                  const boost::function<std::unique_ptr<SoundSource>()>& open);
     std::uint32_t reuseLoaded(const std::wstring& name, bool& found);
     void stopAll();
-    void installHandler(IMWindow* window);
 
     std::map<std::uint32_t, std::unique_ptr<CSoundStream>> streams_;
     std::vector<SoundSourceEntry> sources_;
     SoundMixer mixer_{kOutputRate};
     std::unique_ptr<platform::AudioOutput> output_;
     std::uint32_t lastId_ = 0;
-    IMWindow* window_ = nullptr;        // given to startSound/attachWindow
-    IMWindow* handlerWindow_ = nullptr; // where the message handler is installed
     std::uint32_t msgPlay_ = 0;
     std::uint32_t msgStop_ = 0;
     std::uint32_t msgEnded_ = 0;

@@ -8,7 +8,7 @@
 
 #include "gui/IMViewControl.h"
 #include "platform/Clock.h"
-#include "window/IMWindow.h"
+#include "events/WindowTimers.h"
 
 template <typename V> class IMAnimationBase : public IMViewControl<V> {
 public:
@@ -65,7 +65,7 @@ private:
         if (!finished.empty()) finished(IMEvent(this, IM_MSG_STATE));
     }
     void requestTicks(bool on) {
-        if (IMWindow* window = imWindow()) window->requestFrameTicks(this, on);
+        if (WindowTimers* timers = windowTimers()) timers->requestFrameTicks(this, on);
     }
 
     bool playing_ = false;

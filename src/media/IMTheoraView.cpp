@@ -6,7 +6,7 @@
 #include <string>
 
 #include "platform/Platform.h"
-#include "resources/IMResourceManager.h"
+#include "resources/TextureRegistry.h"
 
 namespace {
 int g_clipCounter = 0;
@@ -18,7 +18,7 @@ IMTheoraView::~IMTheoraView() { releaseFrameTextures(); }
 
 void IMTheoraView::releaseFrameTextures() {
     if (!haveTextures_) return;
-    if (IMResourceManager* rm = resourceManager()) {
+    if (TextureRegistry* rm = textureRegistry()) {
         rm->release(frontTexture_);
         rm->release(backTexture_);
     }
@@ -50,7 +50,7 @@ bool IMTheoraView::openClip(const void* data, int size) {
         const int width = decoder_.pictureWidth();
         const int height = decoder_.pictureHeight();
         const std::wstring k = std::to_wstring(g_clipCounter);
-        if (IMResourceManager* rm = resourceManager()) {
+        if (TextureRegistry* rm = textureRegistry()) {
             frontTexture_ = rm->createTexture(L"IMTheoraView1" + k, width, height, PixelFormat::XRGB);
             backTexture_ = rm->createTexture(L"IMTheoraView2" + k, width, height, PixelFormat::XRGB);
             haveTextures_ = true;
@@ -79,7 +79,7 @@ bool IMTheoraView::decodeOneFrame() {
 }
 
 void IMTheoraView::convertIntoBackTexture() {
-    IMResourceManager* rm = resourceManager();
+    TextureRegistry* rm = textureRegistry();
     if (!rm || !haveTextures_ || !rm->isLive(backTexture_) || !decoder_.hasFrame()) return;
     if (backPicture_ == decoder_.pictureSerial()) return;
     const TextureEntry& entry = rm->entry(backTexture_);
@@ -119,6 +119,6 @@ void IMTheoraView::decodingPass() {
         if (!decodeOneFrame()) break;
         ++decoded_;
     }
-    IMResourceManager* rm = resourceManager();
+    TextureRegistry* rm = textureRegistry();
     if (decoded_ == wanted_ && rm && !rm->isDeviceLost()) convertIntoBackTexture();
 }

@@ -2,7 +2,7 @@
 // The system cursor: position in client coordinates of the 800 × 600 picture, warping and the
 // display counter of ShowCursor.
 
-#include "window/WinTypes.h"
+#include "events/WinTypes.h"
 
 namespace platform {
 

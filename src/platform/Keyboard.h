@@ -1,7 +1,7 @@
 #pragma once
 // Asynchronous key state (GetAsyncKeyState), by virtual-key code.
 
-#include "window/WinTypes.h"
+#include "events/WinTypes.h"
 
 namespace platform {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "window/WinTypes.h"
+#include "events/WinTypes.h"
 
 namespace platform {
 
@@ -21,7 +21,7 @@ struct NativeMessage {
 // Takes the next message without waiting; false when the queue is empty.
 bool peekMessage(NativeMessage& out);
 
-// Sleeps until input or a posted message arrives, or at most `timeoutMs`.
+// Sleeps until input or a posted message arrives, or at most `timeoutMs` (no limit when negative).
 void waitForMessages(int timeoutMs);
 
 // PostQuitMessage: WM_QUIT is taken after the messages already queued.

@@ -2,7 +2,7 @@
 // The vocabulary of the texture table shared by the device layer, the name registry and the
 // toolkit: handles, pixel formats, one registered texture, the clipping viewport.
 
-#include "window/WinTypes.h"
+#include "events/WinTypes.h"
 
 #include <cstdint>
 #include <string>
@@ -14,6 +14,9 @@ class DeviceTexture; // defined by the rendering back end; opaque everywhere els
 
 // Index into the texture table. The invalid handle is the current handle count.
 using TextureHandle = std::uint32_t;
+// What a holder keeps when no texture could be had. Unlike the invalid handle (the current handle
+// count), it never becomes the number of a texture registered later.
+inline constexpr TextureHandle kNoTexture = 0xFFFFFFFFu;
 
 // Both formats keep 4 bytes per texel in the order B, G, R, A. XRGB ignores the fourth byte
 // (video frames); ARGB blends with it (pictures, text).

@@ -9,7 +9,15 @@
 #include <cstdio>
 #include <new>
 
+namespace {
+TextureRegistry* g_registry = nullptr;
+} // namespace
+
+TextureRegistry* textureRegistry() { return g_registry; }
+void setTextureRegistry(TextureRegistry* registry) { g_registry = registry; }
+
 TextureRegistry::~TextureRegistry() {
+    if (g_registry == this) g_registry = nullptr;
     names_.clear();
 }
 

@@ -43,3 +43,8 @@ private:
 
     std::map<std::wstring, TextureHandle> names_;
 };
+
+// The live texture registry (the process-wide resource manager's), or null when there is none.
+// Controls reach textures through it without knowing the rest of the resource manager.
+TextureRegistry* textureRegistry();
+void setTextureRegistry(TextureRegistry* registry);

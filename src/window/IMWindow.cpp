@@ -9,13 +9,13 @@
 #include "platform/NativeWindow.h"
 #include "platform/Platform.h"
 #include "resources/EmbeddedAssets.h"
-#include "resources/IMResourceManager.h"
+#include "window/IMResourceManager.h"
 #include "resources/ImageDecoder.h"
 
 namespace {
 IMWindow* g_window = nullptr;
-// Without timers or animation the loop still wakes now and then; input wakes it at once.
-constexpr int kLongestIdleWaitMs = 250;
+// While a clip plays the loop turns at least once a millisecond, so that no frame is late.
+constexpr int kFrameTickWaitMs = 1;
 } // namespace
 
 IMWindow* imWindow() { return g_window; }
@@ -41,7 +41,9 @@ void setProgramIcon(platform::NativeWindow& native) {
 } // namespace
 
 IMWindow::IMWindow(std::unique_ptr<platform::NativeWindow> native)
-    : IMDialogBase<IMEmptyView>(nullptr, std::nullopt, 0), native_(std::move(native)) {}
+    : IMDialogBase<IMEmptyView>(nullptr, std::nullopt, 0), native_(std::move(native)) {
+    setWindowTimers(&timers_);
+}
 
 IMWindow* IMWindow::create(const RECT& rect, void*, const std::wstring& caption, bool windowed,
                            void*) {
@@ -71,7 +73,7 @@ IMWindow::~IMWindow() {
     deletePending();
     shutdownResources();
     if (g_window == this) g_window = nullptr;
-    timers_.clear();
+    if (windowTimers() == &timers_) setWindowTimers(nullptr);
     native_.reset();
 }
 
@@ -113,48 +115,6 @@ long IMWindow::setCursorPos(int x, int y) {
     return 0;
 }
 
-int IMWindow::createTimer(std::uint32_t intervalMs) {
-    const int id = ++lastTimerId_;
-    auto record = std::make_shared<TimerRecord>();
-    record->interval = intervalMs;
-    record->lastFired = platform::clock().performanceCounter();
-    timers_.emplace(id, std::move(record));
-    return id;
-}
-
-IMConnection IMWindow::connectTimer(int id, const TimerSlot& slot) {
-    auto it = timers_.find(id);
-    if (id == 0 || it == timers_.end()) return IMConnection();
-    return it->second->fired.connect(slot);
-}
-
-void IMWindow::killTimer(int id) {
-    auto it = timers_.find(id);
-    if (id == 0 || it == timers_.end()) return;
-    it->second->fired.disconnect_all_slots();
-    timers_.erase(it);
-}
-
-void IMWindow::fireDueTimers() {
-    if (timers_.empty()) return;
-    const platform::Clock& clock = platform::clock();
-    const auto now = static_cast<std::int64_t>(clock.performanceCounter());
-    const auto freq = static_cast<std::int64_t>(clock.performanceFrequency());
-    for (auto it = timers_.begin(); it != timers_.end();) {
-        const int id = it->first;
-        // Holding the record keeps its signal alive if a slot kills the timer while it runs.
-        std::shared_ptr<TimerRecord> record = it->second;
-        const std::int64_t elapsed =
-            (now - static_cast<std::int64_t>(record->lastFired)) * 1000 / freq;
-        if (elapsed >= static_cast<std::int64_t>(record->interval)) {
-            record->lastFired = clock.performanceCounter();
-            if (!record->fired.empty()) record->fired(IMEvent(this, IM_MSG_STATE));
-        }
-        // Callbacks may kill their own timer or create new ones: continue after this id.
-        it = timers_.upper_bound(id);
-    }
-}
-
 void IMWindow::updateAndRender() {
     IMResourceManager* rm = resourceManager();
     if (rm && rm->isDeviceLost()) return;
@@ -173,21 +133,18 @@ bool IMWindow::pumpOnce() {
     return true;
 }
 
+bool IMWindow::canDraw() const {
+    IMResourceManager* rm = resourceManager();
+    return !paused_ && (!rm || !rm->isDeviceLost());
+}
+
 int IMWindow::idleWaitMs() const {
-    if (!frameRequesters_.empty()) return 1;
-    if (timers_.empty()) return kLongestIdleWaitMs;
-    const platform::Clock& clock = platform::clock();
-    const auto now = static_cast<std::int64_t>(clock.performanceCounter());
-    const auto freq = static_cast<std::int64_t>(clock.performanceFrequency());
-    std::int64_t soonest = kLongestIdleWaitMs;
-    for (const auto& [id, record] : timers_) {
-        const std::int64_t dueAt =
-            static_cast<std::int64_t>(record->lastFired) +
-            (static_cast<std::int64_t>(record->interval) * freq + 999) / 1000;
-        const std::int64_t remainingMs = (dueAt - now) * 1000 / freq + 1;
-        if (remainingMs < soonest) soonest = remainingMs;
-    }
-    return soonest < 0 ? 0 : static_cast<int>(soonest);
+    // A timer or a message changed the tree after this turn's frame: draw it now, not a period
+    // later. Not while minimised or without a device, where nothing would be drawn.
+    if (canDraw() && isChanged()) return 0;
+    if (timers_.wantsFrameTicks()) return kFrameTickWaitMs;
+    const std::optional<int> next = timers_.msUntilNextDue();
+    return next ? *next : -1;
 }
 
 int IMWindow::run(IMWindow* window) {
@@ -195,21 +152,16 @@ int IMWindow::run(IMWindow* window) {
     return 0;
 }
 
-void IMWindow::setRegisteredMessageHandler(
-    std::function<void(std::uint32_t, WPARAM, LPARAM)> handler) {
-    registeredHandler_ = std::move(handler);
-}
-
-void IMWindow::requestFrameTicks(const void* requester, bool on) {
-    if (on)
-        frameRequesters_.insert(requester);
-    else
-        frameRequesters_.erase(requester);
+void IMWindow::close() {
+    if (closing_) return;
+    closing_ = true;
+    IMDialogBase<IMEmptyView>::close();
 }
 
 void IMWindow::handleMessage(const platform::NativeMessage& m) {
-    if (m.message >= 0xC000 && registeredHandler_) registeredHandler_(m.message, m.wParam, m.lParam);
     IMResourceManager* rm = resourceManager();
+    if (m.message >= 0xC000 && rm && rm->isSoundMessage(m.message))
+        rm->handleSoundMessage(m.message, m.wParam, m.lParam);
     switch (m.message) {
     case WM_DESTROY: platform::postQuitMessage(0); break;
     case WM_SIZE: paused_ = m.wParam == SIZE_MINIMIZED; break;
@@ -217,8 +169,8 @@ void IMWindow::handleMessage(const platform::NativeMessage& m) {
         if (!rm || !rm->isDeviceLost() || rm->restoreDevice()) setChanged(true);
         break;
     case WM_CLOSE:
-        onClose(IMEvent(this, IM_MSG_CLOSE));
         // The default processing destroys the native window, which posts the quit message.
+        close();
         platform::postQuitMessage(0);
         break;
     case WM_SHOWWINDOW: paused_ = m.wParam == 0; break;

@@ -16,7 +16,7 @@
 #include "platform/Clock.h"
 #include "platform/Cursor.h"
 #include "platform/MessageQueue.h"
-#include "resources/IMResourceManager.h"
+#include "window/IMResourceManager.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "exercise/ExerciseSounds.h"
 #include "exercise/MouseMove.h"
 #include "platform/Cursor.h"
-#include "resources/IMResourceManager.h"
+#include "window/IMResourceManager.h"
 #include "support/WindowFixture.h"
 
 namespace {
@@ -152,32 +152,61 @@ TEST_F(MoveTask, RestingTwoSecondsOnTheTargetSucceedsAndCompletesAfterTheFadeOut
     EXPECT_EQ(successSounds(), 1);
 }
 
-TEST_F(MoveTask, EnteringTheTargetBeforeLeavingTheStartDoesNotCount) {
-    auto task = makeTask(300, 300, 450, 300, 100);
-    advance(1000);
-    mouse(onTarget.x, onTarget.y); // the start circle was never hovered, so never left
+TEST_F(MoveTask, OnTheTargetButStillInsideTheStartSquareDoesNotCount) {
+    // Overlapping circles: the target's square holds the start circle's.
+    auto task = makeTask(300, 300, 305, 300, 100);
+    mouse(startPoint.x + 2, startPoint.y);
     EXPECT_EQ(screen->hoveredChild(), task->targetCircle);
     EXPECT_FALSE(task->started);
     jump(5000);
     EXPECT_EQ(successSounds(), 0);
 
-    // Now the proper path: the wait starts on the next entry.
-    mouse(startPoint.x, startPoint.y);
-    mouse(offStart.x, offStart.y);
-    mouse(onTarget.x, onTarget.y);
-    jump(2000);
+    // Out of the start square while still on the target: the wait begins without a re-entry.
+    mouse(startPoint.x + 30, startPoint.y);
+    EXPECT_TRUE(task->started);
+    jump(1999);
+    EXPECT_EQ(successSounds(), 0);
+    jump(1);
     EXPECT_EQ(successSounds(), 1);
 }
 
-TEST_F(MoveTask, AJumpStraightFromStartToTargetEntersBeforeItLeaves) {
-    // Hover gives the new child its entry before the old one its leave, so a single report that
-    // carries the cursor from one circle to the other does not arm the task.
-    auto task = makeTask(300, 300, 450, 300, 100);
-    mouse(startPoint.x, startPoint.y);
-    mouse(onTarget.x, onTarget.y);
-    EXPECT_TRUE(task->started);
-    jump(3000);
-    EXPECT_EQ(successSounds(), 0);
+// However quick the hand, resting on the target completes the task. The cursor is put on the
+// start circle when the task is made, but the circles join the screen only at the next update
+// pass, and the reports of a quick hand may all arrive before it.
+TEST_F(MoveTask, AQuickHandCompletesTheTaskWhateverTheReportsRaceAgainst) {
+    struct Case {
+        const char* name;
+        bool reportsBeforeTheCirclesAppear;
+        std::vector<POINT> reports;
+    };
+    const Case cases[] = {
+        {"one report from the start straight onto the target", false, {startPoint, onTarget}},
+        {"the first report already on the target", false, {onTarget}},
+        {"the first report on the target before the circles appear", true, {onTarget}},
+        {"a quick stroke before the circles appear", true,
+         {{312, 300}, {362, 300}, {412, 300}, onTarget}},
+        {"a quick stroke away and back onto the target", false,
+         {{300, 250}, {380, 250}, onTarget}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        requested.clear();
+        completions.clear();
+        auto task = std::make_unique<MouseMove>(300, 300, screen, 450, 300, 100, true);
+        task->completed.connect([this](bool value) { completions.push_back(value); });
+        if (!c.reportsBeforeTheCirclesAppear) update();
+        for (const POINT& p : c.reports) mouse(p.x, p.y);
+        update();
+        EXPECT_EQ(screen->hoveredChild(), task->targetCircle);
+        jump(1999);
+        EXPECT_EQ(successSounds(), 0);
+        jump(1);
+        EXPECT_EQ(successSounds(), 1);
+        for (int step = 0; step < 10; ++step) jump(100);
+        EXPECT_EQ(completions, std::vector<bool>{true});
+        task.reset();
+        update();
+    }
 }
 
 TEST_F(MoveTask, LeavingTheTargetCancelsAndReEnteringWaitsTheFullTwoSecondsAgain) {

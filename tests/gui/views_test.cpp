@@ -7,7 +7,7 @@
 
 #include "gui/IMButtonBase.h"
 #include "gui/IMStaticPictureBase.h"
-#include "resources/IMResourceManager.h"
+#include "window/IMResourceManager.h"
 #include "support/WindowFixture.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include "media/CSoundStream.h"
 #include "media/CSoundSystem.h"
 #include "media/SoundSource.h"
-#include "resources/IMResourceManager.h"
+#include "window/IMResourceManager.h"
 #include "resources/NumberedResources.h"
 
 using namespace media_test;

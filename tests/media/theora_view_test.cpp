@@ -12,7 +12,7 @@
 #include "media/IMAnimationBase.h"
 #include "media/IMTheoraView.h"
 #include "media/TheoraDecoder.h"
-#include "resources/IMResourceManager.h"
+#include "window/IMResourceManager.h"
 
 using namespace media_test;
 

@@ -10,7 +10,7 @@
 #include "gui/IMDialogBase.h"
 #include "gui/IMStaticPictureBase.h"
 #include "gui/IMTextView.h"
-#include "resources/IMResourceManager.h"
+#include "window/IMResourceManager.h"
 #include "support/WindowFixture.h"
 
 using Label = IMStaticPictureBase<IMTextView>;

@@ -3,7 +3,7 @@
 
 #include <SDL.h>
 
-#include "window/WinTypes.h"
+#include "events/WinTypes.h"
 
 namespace platform {
 

@@ -65,8 +65,9 @@ bool peekMessage(NativeMessage& out) {
 void waitForMessages(int timeoutMs) {
     Queue& q = queue();
     if (!q.ready.empty() || q.quitPosted) return;
-    if (timeoutMs <= 0) return;
-    SDL_WaitEventTimeout(nullptr, timeoutMs);
+    if (timeoutMs == 0) return;
+    // A negative timeout waits for input or a posted message only (SDL's -1).
+    SDL_WaitEventTimeout(nullptr, timeoutMs < 0 ? -1 : timeoutMs);
 }
 
 void postQuitMessage(int) { queue().quitPosted = true; }

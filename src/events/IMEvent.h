@@ -1,7 +1,7 @@
 #pragma once
 // Event value objects passed by const reference to every handler and signal of the toolkit.
 
-#include "window/WinTypes.h"
+#include "events/WinTypes.h"
 
 class IMControl;
 

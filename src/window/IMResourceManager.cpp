@@ -1,4 +1,4 @@
-#include "resources/IMResourceManager.h"
+#include "window/IMResourceManager.h"
 
 #include <memory>
 #include <stdexcept>
@@ -11,7 +11,11 @@ std::unique_ptr<IMResourceManager> theResourceManager;
 
 } // namespace
 
-IMResourceManager::~IMResourceManager() = default;
+IMResourceManager::IMResourceManager() { setTextureRegistry(this); }
+
+IMResourceManager::~IMResourceManager() {
+    if (textureRegistry() == this) setTextureRegistry(nullptr);
+}
 
 IMResourceManager* resourceManager() { return theResourceManager.get(); }
 

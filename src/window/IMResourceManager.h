@@ -11,7 +11,8 @@ class NativeWindow;
 
 class IMResourceManager : public CSoundSystem, public TextureRegistry {
 public:
-    IMResourceManager() = default;
+    // Registers itself as the live texture registry for its lifetime.
+    IMResourceManager();
     ~IMResourceManager() override;
 };
 
