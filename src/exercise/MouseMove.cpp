@@ -33,8 +33,9 @@ MouseMove::MouseMove(int x1, int y1, IMContainer* dialog, int x2, int y2, int si
         // the next update pass: a report that already lies beyond it (a quick hand, or the first
         // stroke of the slowed stage) would never give the circle the hover to lose. The
         // placement counts as being on the circle, and any report outside it as leaving.
-        pointerMoved_ = dialog->mouseMoved.connect(
-            boost::bind(&MouseMove::onPointerMoved, this, dialog, x1, y1, _1));
+        startSquare_ = RECT{x1 - circleHalf, y1 - circleHalf, x1 + circleHalf, y1 + circleHalf};
+        pointerMoved_ =
+            dialog->mouseMoved.connect(boost::bind(&MouseMove::onPointerMoved, this, dialog, _1));
     }
 
     const int half = size / 2;
@@ -139,11 +140,9 @@ long MouseMove::onStartLeft(const IMMouseEvent& e) {
     return 0;
 }
 
-long MouseMove::onPointerMoved(IMContainer* dialog, int startX, int startY, const IMMouseEvent& e) {
-    if (started) return 0;
+long MouseMove::onPointerMoved(IMContainer* dialog, const IMMouseEvent& e) {
     const RECT frame = dialog->getRect();
-    const RECT start{startX - circleHalf, startY - circleHalf, startX + circleHalf, startY + circleHalf};
-    if (!ptInRect(start, e.x - frame.left, e.y - frame.top)) arm(e);
+    if (!started && !ptInRect(startSquare_, e.x - frame.left, e.y - frame.top)) arm(e);
     return 0;
 }
 
@@ -156,7 +155,10 @@ void MouseMove::arm(const IMMouseEvent& e) {
     if (targetCircle && targetCircle->isHovered()) onTargetEntered(e);
 }
 
-long MouseMove::onTargetEntered(const IMMouseEvent&) {
+long MouseMove::onTargetEntered(const IMMouseEvent& e) {
+    // The target taking the hover at a point outside the start square means the cursor has left
+    // the start circle, even when the circles appeared after the reports that took it there.
+    if (!started && !ptInRect(startSquare_, e.x, e.y)) started = true;
     if (!started) return 0;
     WindowTimers* window = windowTimers();
     if (!window) return 0;

@@ -41,7 +41,7 @@ public:
 
     long abort(const IMEvent& e);
     long onStartLeft(const IMMouseEvent& e);
-    long onPointerMoved(IMContainer* dialog, int startX, int startY, const IMMouseEvent& e);
+    long onPointerMoved(IMContainer* dialog, const IMMouseEvent& e);
     long onTargetEntered(const IMMouseEvent& e);
     long onTargetLeft(const IMMouseEvent& e);
     long onDwellElapsed(const IMEvent& e);
@@ -70,6 +70,8 @@ private:
     std::array<int, 2> fadeTimers_{};
     IMScopedConnection startLeft_;
     IMScopedConnection pointerMoved_;
+    // The start circle's square in the dialog's coordinates.
+    RECT startSquare_{};
     IMScopedConnection targetEntered_;
     IMScopedConnection targetLeft_;
 };

@@ -17,6 +17,11 @@ IMDialogBase<IMEmptyView>::IMDialogBase(IMContainer* parent, std::optional<RECT>
 
 IMDialogBase<IMEmptyView>::~IMDialogBase() { deletePending(); }
 
+bool IMDialogBase<IMEmptyView>::isClosing(IMControl* child) const {
+    return !pendingDeletes_.empty() &&
+           std::find(pendingDeletes_.begin(), pendingDeletes_.end(), child) != pendingDeletes_.end();
+}
+
 bool IMDialogBase<IMEmptyView>::isCommitted(IMControl* child) const {
     for (const auto& [layer, vec] : children_) {
         if (std::find(vec.begin(), vec.end(), child) != vec.end()) return true;
@@ -184,6 +189,7 @@ long IMDialogBase<IMEmptyView>::onPaint(const IMEvent& e) {
 }
 
 long IMDialogBase<IMEmptyView>::onUpdate(const IMEvent& e) {
+    const bool hoverDeleted = hoveredChild_ && isClosing(hoveredChild_);
     deletePending();
     const bool committing = !pendingChildren_.empty();
     for (auto& [layer, vec] : pendingChildren_) {
@@ -191,9 +197,9 @@ long IMDialogBase<IMEmptyView>::onUpdate(const IMEvent& e) {
         target.insert(target.end(), vec.begin(), vec.end());
     }
     pendingChildren_.clear();
-    // A child that appears under the resting pointer is hovered now, not at the next report: the
-    // report that brought the pointer there may have been handled before the child existed.
-    if (committing && pointerKnown_ && (isHovered() || !parent_))
+    // A child that appears under the resting pointer, or is uncovered by a deletion, is hovered
+    // now, not at the next report: the pointer may have come there before the child existed.
+    if ((committing || hoverDeleted) && pointerKnown_ && (isHovered() || !parent_))
         updateHover(IMMouseEvent(this, WM_MOUSEMOVE, 0, lastMouseX_, lastMouseY_));
     tick();
     if (!updated.empty()) updated(IMEvent(this, IM_MSG_CLOSE));

@@ -70,6 +70,8 @@ protected:
 
 private:
     bool isCommitted(IMControl* child) const;
+    // Closed and waiting for the next update pass to delete it.
+    bool isClosing(IMControl* child) const;
 
     Layers children_;
     Layers pendingChildren_;

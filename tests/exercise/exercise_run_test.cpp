@@ -60,6 +60,7 @@ protected:
     void mouse(POINT p) {
         app->window->onMouseMove(IMMouseEvent(app->window, WM_MOUSEMOVE, 0, p.x, p.y));
     }
+
     POINT cursor() {
         POINT p;
         platform::getCursorPos(p);
@@ -86,9 +87,10 @@ protected:
     // With the slowed cursor the hand makes 100-pixel strokes towards the target; each report
     // starts where the system cursor was left (pulled back to the arrow's tip whenever the arrow
     // moved). The hand then rests: the last report is the one the warp makes, at the tip.
-    void moveSlowed(const MoveTaskSpec& t) {
+    // A quick hand makes no report on the start circle: its first one is already a stroke away.
+    void moveSlowed(const MoveTaskSpec& t, bool reportOnStart = true) {
         POINT hand{t.x1, t.y1};
-        mouse(hand);
+        if (reportOnStart) mouse(hand);
         const DrawnCursorPosition& tip = drawnCursorPosition();
         for (int stroke = 0; stroke < 1000; ++stroke) {
             const int dx = t.x2 - tip.x;
@@ -225,6 +227,43 @@ TEST_F(ExerciseRun, TwentyTasksWithStageSoundsPraiseAndTheFinalPraise) {
     EXPECT_EQ(app->nextTaskIndex, 0);
     EXPECT_EQ(app->currentKind, 0);
     EXPECT_FALSE(app->slowedInstruction);
+}
+
+// A quick hand: each task is made by a timer callback and its circles join the screen at the
+// next update pass, but the pupil's reports are already queued and handled before it. The hand
+// goes straight for the target (one report onto it; big strokes in the slowed stage) and every
+// task still completes.
+TEST_F(ExerciseRun, AQuickHandCompletesEveryTaskIncludingTheSlowedStage) {
+    app->runNextDialog();
+    for (int task = 0; task < 20; ++task) {
+        SCOPED_TRACE(task);
+        ASSERT_EQ(app->nextTaskIndex, task + 1);
+        const MoveTaskSpec t = onScreen();
+        const bool slowed = app->cursorPicture && !app->cursorPicture->isHidden();
+        if (slowed) {
+            // The first big stroke lands far beyond the dead zone before the circles appear; the
+            // strokes that follow come after.
+            mouse(POINT{std::clamp(t.x1 + (t.x2 > t.x1 ? 100 : -100), 0, 799), t.y1});
+            update();
+            moveSlowed(t, false);
+        } else {
+            mouse(POINT{t.x2, t.y2});
+            update();
+        }
+        ASSERT_TRUE(app->currentMove->started);
+        ASSERT_EQ(app->exerciseDialog->hoveredChild(), app->currentMove->targetCircle);
+        const int successBefore = successSounds;
+        jump(2000);
+        ASSERT_EQ(successSounds, successBefore + 1);
+        for (int step = 0; step < 9; ++step) jump(100);
+        // The last fade step makes the next task; the reports for it come before the update pass.
+        clock.advanceMs(100);
+        app->window->fireDueTimers();
+        // Unless the slowed stage's instruction comes first: it closes on the update pass and
+        // then makes the task.
+        if (task + 1 < 20 && app->nextTaskIndex == task + 1) update();
+    }
+    EXPECT_EQ(successSounds, 20);
 }
 
 TEST_F(ExerciseRun, TheSlowedStageWaitsForItsInstructionThenPutsArrowAndCursorOnTheCircle) {
