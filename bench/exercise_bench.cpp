@@ -9,6 +9,7 @@
 #include "exercise/App.h"
 #include "exercise/ExerciseCursor.h"
 #include "platform/Clock.h"
+#include "support/ManualClock.h"
 #include "platform/MessageQueue.h"
 
 namespace {
@@ -17,7 +18,6 @@ class Run {
 public:
     Run() : clockScope_(clock_) {
         app_ = App::instance(L"bench");
-        app_->taskClock = [] { return 4242u; };
         app_->runNextDialog();
         update();
     }

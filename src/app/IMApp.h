@@ -12,12 +12,14 @@
 #include <string>
 
 #include "app/LocalTime.h"
-#include "app/WideText.h"
+#include "events/WideText.h"
 #include "gui/IMButtonBase.h"
 #include "gui/IMDialogBase.h"
 #include "gui/IMStaticPictureBase.h"
 #include "platform/Cursor.h"
 #include "report/SpreadsheetReport.h"
+#include "screens/ExitMenu.h"
+#include "screens/ScreenHost.h"
 #include "window/IMWindow.h"
 
 namespace imapp_detail {
@@ -33,7 +35,7 @@ inline long closeInstructionOnKey(IMContainer* dialog, bool* showing, bool anyKe
 }
 } // namespace imapp_detail
 
-template <typename T> class IMApp {
+template <typename T> class IMApp : public ScreenHost {
 public:
     using DialogBuilder = boost::function<long(IMContainer*)>;
 
@@ -46,7 +48,8 @@ public:
 
     virtual ~IMApp() { instance_ = nullptr; }
 
-    virtual long returnToStart();
+    long returnToStart() override;
+    void exitProgram() override;
     virtual void init() {}
     virtual void showStartScreen() {}
     virtual void showCompletionScreen() {}
@@ -62,7 +65,7 @@ public:
     long beginExercise();
     long onHelpKey(const IMKeyboardEvent& e);
     long showExitMenu();
-    long closeExitMenu();
+    long closeExitMenu() override;
     void setInfo(const std::wstring& number, const std::wstring& title,
                  const std::wstring& description);
     long setPupilName(const std::wstring& name);
@@ -71,7 +74,7 @@ public:
                       const std::wstring& type);
 
     boost::function<void(IMContainer*)> settingsBuilder;
-    IMContainer* exitMenu = nullptr;
+    ExitMenu* exitMenu = nullptr;
     IMWindow* window = nullptr;
     std::wstring currentDialogName;
     std::map<std::wstring, DialogBuilder> dialogs;
@@ -94,12 +97,6 @@ private:
     long runNextDialogSlot(const IMEvent&) { return runNextDialog(); }
     long onKeyDownSlot(const IMKeyboardEvent& e) { return onKeyDown(e); }
     long onCreditsKeySlot(const IMKeyboardEvent& e) { return onCreditsKey(e); }
-    long onRetryClicked(const IMMouseEvent&) { return returnToStart(); }
-    long onCloseClicked(const IMMouseEvent&) {
-        if (window) window->close();
-        return 0;
-    }
-    long onCancelClicked(const IMMouseEvent&) { return closeExitMenu(); }
 
     std::optional<boost::signals2::shared_connection_block> helpBlock_;
 
@@ -219,24 +216,12 @@ template <typename T> long IMApp<T>::onKeyDown(const IMKeyboardEvent& e) {
 template <typename T> long IMApp<T>::showExitMenu() {
     if (exitMenu) return 0;
     platform::showCursor(true);
-    const int w = SCREEN_WIDTH;
-    const int h = SCREEN_HEIGHT;
-    exitMenu = new IMContainer(window, RECT{0, 0, w, h}, 1099);
-    auto* veil = exitMenu->createPicture(0, 0, L"EditBarKaretka", 0, 0x4B000096);
-    veil->setRect(RECT{0, 0, w, h});
-    IMContainer* panel = exitMenu->createDialog((w - 136) / 2, (h - 200) / 2, 136, 200, 1);
-    auto* background = panel->createPicture(0, 0, L"DefaultBackGround", 0);
-    background->setRect(RECT{0, -100, 136, 300});
-    using boost::placeholders::_1;
-    panel->createButton(10, 20, L"RetryButton", L"RetryButton", L"RetryButtonNuv", L"RetryButtonKlick", 0)
-        ->clicked.connect(boost::bind(&IMApp::onRetryClicked, this, _1));
-    panel->createButton(10, 80, L"CloseButton", L"CloseButton", L"CloseButtonNuv", L"CloseButtonKlick", 0)
-        ->clicked.connect(boost::bind(&IMApp::onCloseClicked, this, _1));
-    panel->createButton(10, 140, L"CancelButton", L"CancelButton", L"CancelButtonNuv", L"CancelButtonKlick", 0)
-        ->clicked.connect(boost::bind(&IMApp::onCancelClicked, this, _1));
-    const RECT frame[] = {{0, 0, 1, 200}, {0, 0, 136, 1}, {135, 0, 136, 200}, {0, 199, 136, 200}};
-    for (const RECT& edge : frame) panel->createPicture(edge.left, edge.top, L"EditBarKaretka", 0)->setRect(edge);
+    exitMenu = new ExitMenu(window, *this);
     return 0;
+}
+
+template <typename T> void IMApp<T>::exitProgram() {
+    if (window) window->close();
 }
 
 template <typename T> long IMApp<T>::closeExitMenu() {

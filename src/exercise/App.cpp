@@ -76,7 +76,7 @@ long App::buildExercise(IMContainer* dialog) {
     slowedInstruction = false;
     currentKind = 0;
     nextTaskIndex = 0;
-    taskList = options.generateTasks(taskClock);
+    taskList = options.generateTasks();
     computePraiseAt();
     dialog->closed.connect(boost::bind(&App::onExerciseClosed, this, _1));
     exerciseDialog = dialog;

@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "app/IMApp.h"
-#include "exercise/MillisecondClock.h"
 #include "exercise/MouseMove.h"
 #include "exercise/MoveTaskSpec.h"
 #include "exercise/Options.h"
@@ -59,8 +58,6 @@ public:
     Picture* cursorPicture = nullptr;
     // Where the last run asked for its final praise; empty before the end of the first run.
     std::optional<POINT> finalPraiseShownAt;
-    // Where each run's task list takes its random seed from; tests give a clock of their own.
-    MillisecondClock taskClock = systemMilliseconds;
 
     // Position in the praise rotation; it carries over from run to run.
     static int praiseCounter;

@@ -29,14 +29,10 @@ void Options::applyDefaults() {
 }
 
 std::vector<MoveTaskSpec> Options::generateTasks() {
-    return generateTasks(systemMilliseconds);
-}
-
-std::vector<MoveTaskSpec> Options::generateTasks(const MillisecondClock& clock) {
     for (StageSettings& stage : currentSettings.stages)
         stage.moves = generatedMoves;
     tasks.clear();
-    TaskGenerator generator(finalRadius, fieldRect, clock);
+    TaskGenerator generator(finalRadius, fieldRect);
     for (int kind = 1; kind <= SettingsBlock::stageCount; ++kind)
         generator.appendStage(kind, currentSettings.stage(kind), tasks);
     return tasks;

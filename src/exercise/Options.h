@@ -2,7 +2,6 @@
 // The exercise settings: the numbers of each stage in two copies (factory defaults and the values
 // in force), the play-field geometry and the task list generated from them.
 
-#include "exercise/MillisecondClock.h"
 #include "exercise/MoveTaskSpec.h"
 #include "events/WinTypes.h"
 
@@ -56,9 +55,8 @@ public:
     // Rebuilds `tasks` from `currentSettings` (twenty tasks, four per stage) and returns a copy.
     // The move counts of stages 1-5 in `currentSettings` are set to 3 first: every stage runs four
     // tasks whatever the settings page stored. The random heights of the last stage come from a
-    // generator seeded from `clock`; the overload without it uses the system's monotonic clock.
+    // generator seeded from the platform clock's millisecond count.
     std::vector<MoveTaskSpec> generateTasks();
-    std::vector<MoveTaskSpec> generateTasks(const MillisecondClock& clock);
 
     std::int32_t finalRadius = factoryFinalRadius;
     RECT fieldRect = factoryFieldRect;

@@ -1,5 +1,7 @@
 #include "exercise/TaskGenerator.h"
 
+#include "platform/Clock.h"
+
 #include <cmath>
 #include <limits>
 #include <numbers>
@@ -32,10 +34,10 @@ constexpr double fullWidthRight = 790.0;
 
 } // namespace
 
-TaskGenerator::TaskGenerator(std::int32_t finalRadius, const RECT& field, MillisecondClock clock)
+TaskGenerator::TaskGenerator(std::int32_t finalRadius, const RECT& field)
     : finalRadius_(finalRadius), fieldHeight_(static_cast<double>(field.bottom) - field.top),
       centreX_(field.left + (static_cast<double>(field.right) - field.left) * 0.5),
-      centreY_(field.top + fieldHeight_ * 0.5), clock_(std::move(clock)) {}
+      centreY_(field.top + fieldHeight_ * 0.5) {}
 
 void TaskGenerator::appendStage(int kind, const StageSettings& stage,
                                 std::vector<MoveTaskSpec>& list) {
@@ -53,7 +55,7 @@ void TaskGenerator::appendStage(int kind, const StageSettings& stage,
             list.push_back(chained(step, list));
             break;
         case 4:
-            random_.seed(clock_());
+            random_.seed(platform::clock().milliseconds());
             list.push_back(angled(step));
             break;
         case 5:

@@ -3,7 +3,6 @@
 // distance between the circles grows linearly from the start to the end distance while the target
 // shrinks linearly from the stage's initial radius to the final radius.
 
-#include "exercise/MillisecondClock.h"
 #include "exercise/MoveTaskSpec.h"
 #include "exercise/Options.h"
 #include "events/WinTypes.h"
@@ -14,7 +13,7 @@
 
 class TaskGenerator {
 public:
-    TaskGenerator(std::int32_t finalRadius, const RECT& field, MillisecondClock clock);
+    TaskGenerator(std::int32_t finalRadius, const RECT& field);
 
     // Appends the tasks with indices 0..moves (moves + 1 of them) of the given kind (1-5), read
     // from that stage's settings. Kind 3 chains on the last task of `list`, so stage 3 must be
@@ -44,6 +43,5 @@ private:
     double fieldHeight_;
     double centreX_;
     double centreY_;
-    MillisecondClock clock_;
     std::mt19937 random_;
 };

@@ -26,19 +26,6 @@ public:
     std::uint32_t milliseconds() const override;
 };
 
-// A clock that moves only when told to; its counter runs at 1 MHz.
-class ManualClock final : public Clock {
-public:
-    std::uint64_t performanceCounter() const override { return micros_; }
-    std::uint64_t performanceFrequency() const override { return 1'000'000; }
-    std::uint32_t milliseconds() const override { return static_cast<std::uint32_t>(micros_ / 1000); }
-    void advanceMs(std::uint64_t ms) { micros_ += ms * 1000; }
-    void advanceMicros(std::uint64_t us) { micros_ += us; }
-
-private:
-    std::uint64_t micros_ = 1'000'000;
-};
-
 // Installs a clock for the lifetime of the object.
 class ScopedClock {
 public:

@@ -7,6 +7,7 @@
 
 #include "app/IMApp.h"
 #include "platform/Clock.h"
+#include "support/ManualClock.h"
 #include "platform/Cursor.h"
 #include "platform/MessageQueue.h"
 #include "window/IMResourceManager.h"

@@ -14,6 +14,7 @@
 #include "exercise/ExerciseCursor.h"
 #include "exercise/ExerciseSounds.h"
 #include "platform/Clock.h"
+#include "support/ManualClock.h"
 #include "platform/Cursor.h"
 #include "platform/MessageQueue.h"
 #include "window/IMResourceManager.h"
@@ -34,8 +35,6 @@ class ExerciseRun : public ::testing::Test {
 protected:
     ExerciseRun() : clockScope(clock) {
         app = App::instance(L"00061 Упражнение «Tavrelo»");
-        // A fixed seed: the same twenty tasks every time.
-        app->taskClock = [] { return 4242u; };
         sounds = exercise::soundRequests().connect([this](const std::wstring& name) {
             if (name == L"120")
                 ++successSounds;

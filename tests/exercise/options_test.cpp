@@ -42,7 +42,7 @@ TEST(Options, GenerationTouchesOnlyTheMoveCountsInForce) {
     options.currentSettings.stage(2).moves = 12;
     options.currentSettings.stage(4).initialRadius = 55;
     options.currentSettings.slowdownFactor = 3;
-    options.generateTasks([] { return 1u; });
+    options.generateTasks();
     for (int stage = 1; stage <= 5; ++stage)
         EXPECT_EQ(options.currentSettings.stage(stage).moves, 3) << "stage " << stage;
     EXPECT_EQ(options.currentSettings.stage(4).initialRadius, 55);

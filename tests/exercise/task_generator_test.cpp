@@ -1,5 +1,6 @@
 #include "exercise/Options.h"
 #include "exercise/TaskGenerator.h"
+#include "support/ManualClock.h"
 
 #include <algorithm>
 #include <climits>
@@ -11,9 +12,25 @@
 
 namespace {
 
-MillisecondClock fixedClock(std::uint32_t millis) {
-    return [millis] { return millis; };
+// The twenty tasks generated with the platform clock reading `millis`.
+std::vector<MoveTaskSpec> generateAt(Options& options, std::uint32_t millis) {
+    platform::ManualClock clock(millis);
+    platform::ScopedClock scope(clock);
+    return options.generateTasks();
 }
+
+// Counts its readings and moves on by a millisecond with each.
+class TickingClock final : public platform::Clock {
+public:
+    std::uint64_t performanceCounter() const override { return 0; }
+    std::uint64_t performanceFrequency() const override { return 1000; }
+    std::uint32_t milliseconds() const override {
+        ++readings;
+        return ticks++;
+    }
+    mutable int readings = 0;
+    mutable std::uint32_t ticks = 1000;
+};
 
 std::vector<MoveTaskSpec> tasksOfKind(const std::vector<MoveTaskSpec>& list, int kind) {
     std::vector<MoveTaskSpec> found;
@@ -45,7 +62,7 @@ TEST(TaskGenerator, FactorySettingsGiveTheKnownDeterministicTasks) {
         {4, 462, 191, 337, 408, 20},
     };
     Options options;
-    const std::vector<MoveTaskSpec> tasks = options.generateTasks(fixedClock(12345));
+    const std::vector<MoveTaskSpec> tasks = generateAt(options, 12345);
     ASSERT_EQ(tasks.size(), 20u);
     for (std::size_t i = 0; i < expected.size(); ++i)
         EXPECT_EQ(tasks[i], expected[i])
@@ -66,8 +83,8 @@ TEST(TaskGenerator, FactorySettingsGiveTheKnownDeterministicTasks) {
 
 TEST(TaskGenerator, ReturnedListIsTheStoredListAndReplacesThePreviousOne) {
     Options options;
-    options.generateTasks(fixedClock(1));
-    const std::vector<MoveTaskSpec> second = options.generateTasks(fixedClock(2));
+    generateAt(options, 1);
+    const std::vector<MoveTaskSpec> second = generateAt(options, 2);
     EXPECT_EQ(second.size(), 20u);
     EXPECT_EQ(second, options.tasks);
 }
@@ -75,12 +92,12 @@ TEST(TaskGenerator, ReturnedListIsTheStoredListAndReplacesThePreviousOne) {
 // The count the settings page stored has no effect: every stage still yields four tasks.
 TEST(TaskGenerator, MoveCountsAreIgnored) {
     Options reference;
-    const std::vector<MoveTaskSpec> expected = reference.generateTasks(fixedClock(777));
+    const std::vector<MoveTaskSpec> expected = generateAt(reference, 777);
     for (std::int32_t moves : {0, 1, -1, 20, INT_MIN, INT_MAX}) {
         Options options;
         for (StageSettings& stage : options.currentSettings.stages)
             stage.moves = moves;
-        EXPECT_EQ(options.generateTasks(fixedClock(777)), expected) << "moves " << moves;
+        EXPECT_EQ(generateAt(options, 777), expected) << "moves " << moves;
         for (const StageSettings& stage : options.currentSettings.stages)
             EXPECT_EQ(stage.moves, 3);
     }
@@ -94,7 +111,7 @@ TEST(TaskGenerator, EachKindReadsItsOwnStage) {
     options.currentSettings.stage(3) = {4, 70, 999, 999};
     options.currentSettings.stage(4) = {4, 60, 110, 390};
     options.currentSettings.stage(5) = {4, 50, 300, 300};
-    const std::vector<MoveTaskSpec> tasks = options.generateTasks(fixedClock(5));
+    const std::vector<MoveTaskSpec> tasks = generateAt(options, 5);
     ASSERT_EQ(tasks.size(), 20u);
 
     const int initialRadius[] = {90, 80, 70, 60, 50};
@@ -122,7 +139,7 @@ TEST(TaskGenerator, RadiusShrinksByTruncationNotRounding) {
     options.currentSettings.stage(1).initialRadius = 100;
     options.currentSettings.stage(2).initialRadius = 21; // 21, 20.67, 20.33, 20
     options.currentSettings.stage(3).initialRadius = 59; // 59, 46, 33, 20
-    const auto tasks = options.generateTasks(fixedClock(3));
+    const auto tasks = generateAt(options, 3);
     const auto radii = [&](int kind) {
         std::vector<int> found;
         for (const auto& t : tasksOfKind(tasks, kind))
@@ -139,7 +156,7 @@ TEST(TaskGenerator, EqualStartAndEndDistanceKeepsTheDistance) {
     options.currentSettings.stage(1) = {4, 100, 250, 250};
     options.currentSettings.stage(2) = {4, 100, 333, 333};
     options.currentSettings.stage(4) = {4, 100, 400, 400};
-    const auto tasks = options.generateTasks(fixedClock(3));
+    const auto tasks = generateAt(options, 3);
     for (const auto& t : tasksOfKind(tasks, 1)) {
         EXPECT_EQ(t.x2 - t.x1, t.x1 < t.x2 ? 250 : -250) << describe(t);
         EXPECT_EQ(std::min(t.x1, t.x2), 275) << describe(t);
@@ -157,7 +174,7 @@ TEST(TaskGenerator, EqualStartAndEndDistanceKeepsTheDistance) {
 // Alternating direction within a stage: even tasks left-to-right / top-to-bottom.
 TEST(TaskGenerator, StraightStagesAlternateDirection) {
     Options options;
-    const auto tasks = options.generateTasks(fixedClock(3));
+    const auto tasks = generateAt(options, 3);
     const auto k1 = tasksOfKind(tasks, 1);
     const auto k2 = tasksOfKind(tasks, 2);
     for (std::size_t i = 0; i < 4; ++i) {
@@ -169,7 +186,7 @@ TEST(TaskGenerator, StraightStagesAlternateDirection) {
 TEST(TaskGenerator, AngledPairsAvoidTheAxesAndPassThroughTheCentre) {
     Options options;
     options.currentSettings.stage(4) = {4, 100, 400, 400};
-    const auto tasks = tasksOfKind(options.generateTasks(fixedClock(3)), 4);
+    const auto tasks = tasksOfKind(generateAt(options, 3), 4);
     ASSERT_EQ(tasks.size(), 4u);
     const double degrees[] = {30, 30, 60, 120};
     for (std::size_t i = 0; i < 4; ++i) {
@@ -186,7 +203,7 @@ TEST(TaskGenerator, ChainedStageStartsInTheCentreAndFollowsItsOwnTargets) {
     for (std::int32_t radius : {20, 57, 100}) {
         Options options;
         options.currentSettings.stage(3).initialRadius = radius;
-        const auto tasks = options.generateTasks(fixedClock(3));
+        const auto tasks = generateAt(options, 3);
         const auto chain = tasksOfKind(tasks, 3);
         ASSERT_EQ(chain.size(), 4u);
         EXPECT_EQ(chain[0].x1, 400);
@@ -222,7 +239,7 @@ TEST(TaskGenerator, FullWidthHeightsCoverExactlyTheAllowedRange) {
         for (std::uint32_t seed = 0; seed < 3000; ++seed) {
             Options options;
             options.currentSettings.stage(5).initialRadius = c.initialRadius;
-            const auto stage = tasksOfKind(options.generateTasks(fixedClock(seed * 7919u)), 5);
+            const auto stage = tasksOfKind(generateAt(options, seed * 7919u), 5);
             ASSERT_EQ(stage.size(), 4u);
             const MoveTaskSpec& t = stage[c.taskIndex];
             for (int y : {t.y1, t.y2}) {
@@ -241,21 +258,21 @@ TEST(TaskGenerator, FullWidthHeightsCoverExactlyTheAllowedRange) {
 // The random source is reseeded from the clock before every angled task; the full-width heights
 // therefore depend only on the clock value read last.
 TEST(TaskGenerator, FullWidthHeightsFollowTheLastClockReading) {
-    std::uint32_t ticks = 1000;
-    int readings = 0;
+    TickingClock clock;
     Options counting;
-    const auto ticking = counting.generateTasks([&] {
-        ++readings;
-        return ticks++;
-    });
-    EXPECT_EQ(readings, 4);
+    std::vector<MoveTaskSpec> ticking;
+    {
+        platform::ScopedClock scope(clock);
+        ticking = counting.generateTasks();
+    }
+    EXPECT_EQ(clock.readings, 4);
 
     Options fixed;
-    EXPECT_EQ(fixed.generateTasks(fixedClock(1003)), ticking);
+    EXPECT_EQ(generateAt(fixed, 1003), ticking);
 
     // Different clock values give different heights in general.
     Options other;
-    const auto differentSeed = other.generateTasks(fixedClock(1004));
+    const auto differentSeed = generateAt(other, 1004);
     EXPECT_TRUE(std::equal(ticking.begin(), ticking.begin() + 16, differentSeed.begin()));
     EXPECT_NE(ticking, differentSeed);
 }
@@ -290,7 +307,7 @@ TEST(TaskGenerator, ExtremeSettingsStaySafe) {
         Options options;
         for (int kind = 1; kind <= 5; ++kind)
             options.currentSettings.stage(kind) = {4, c.radius, c.start, c.end};
-        const auto tasks = options.generateTasks(fixedClock(42));
+        const auto tasks = generateAt(options, 42);
         ASSERT_EQ(tasks.size(), 20u) << "radius " << c.radius;
         for (int kind = 1; kind <= 5; ++kind) {
             EXPECT_EQ(tasksOfKind(tasks, kind).size(), 4u);
@@ -303,18 +320,18 @@ TEST(TaskGenerator, ExtremeSettingsStaySafe) {
 TEST(TaskGenerator, FullWidthWithoutRoomUsesTheTopMargin) {
     Options options;
     options.currentSettings.stage(5).initialRadius = 300; // 580 - 2 * 310 < 0
-    const auto first = tasksOfKind(options.generateTasks(fixedClock(9)), 5).front();
+    const auto first = tasksOfKind(generateAt(options, 9), 5).front();
     EXPECT_EQ(first, (MoveTaskSpec{5, 310, 310, 490, 310, 300}));
 
     options.currentSettings.stage(5).initialRadius = 280; // 580 - 2 * 290 = 0
-    const auto none = tasksOfKind(options.generateTasks(fixedClock(9)), 5).front();
+    const auto none = tasksOfKind(generateAt(options, 9), 5).front();
     EXPECT_EQ(none.y1, 290);
     EXPECT_EQ(none.y2, 290);
 }
 
 // The generator on its own: a stage of n moves gives n + 1 tasks, and nothing for an unknown kind.
 TEST(TaskGenerator, StageLengthFollowsTheMoveCount) {
-    TaskGenerator generator(20, RECT{10, 10, 790, 590}, fixedClock(0));
+    TaskGenerator generator(20, RECT{10, 10, 790, 590});
     for (std::int32_t moves : {0, 1, 5}) {
         std::vector<MoveTaskSpec> list;
         generator.appendStage(1, StageSettings{moves, 100, 100, 400}, list);

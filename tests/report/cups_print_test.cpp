@@ -1,10 +1,10 @@
 // Printing end to end: a private cupsd with two PDF queues, the printer list, and a printed
 // report read back from the PDF that the cups-pdf backend writes.
 
-#include "app/WideText.h"
+#include "events/WideText.h"
 #include "platform/print/CairoPrinterDeviceContext.h"
 #include "platform/print/PrinterList.h"
-#include "report/IMSelectPrinterDialog.h"
+#include "screens/IMSelectPrinterDialog.h"
 #include "report/ReportPrinter.h"
 #include "report_test_support.h"
 #include "support/WindowFixture.h"

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/Clock.h"
+#include "support/ManualClock.h"
 #include "platform/MessageQueue.h"
 #include "window/IMWindow.h"
 

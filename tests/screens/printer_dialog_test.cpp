@@ -5,7 +5,7 @@
 
 #include <cstdlib>
 
-#include "report/IMSelectPrinterDialog.h"
+#include "screens/IMSelectPrinterDialog.h"
 #include "support/WindowFixture.h"
 
 namespace {

@@ -1,0 +1,19 @@
+#include "screens/ScreenParts.h"
+
+#include "gui/IMStaticPictureBase.h"
+#include "gui/IMTextureView.h"
+
+namespace screens {
+
+IMButtonBase<IMStateView>* createFamilyButton(IMContainer* into, int x, int y, const std::wstring& family,
+                                              int layer) {
+    return into->createButton(x, y, family, family, family + L"Nuv", family + L"Klick", layer);
+}
+
+void addFrame(IMContainer* into, int width, int height) {
+    const RECT edges[] = {
+        {0, 0, 1, height}, {0, 0, width, 1}, {0, height - 1, width, height}, {width - 1, 0, width, height}};
+    for (const RECT& edge : edges) into->createPicture(edge.left, edge.top, linePicture, 0)->setRect(edge);
+}
+
+} // namespace screens
