@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <boost/bind/bind.hpp>
+#include <memory>
 
 #include "gui/ProbeControl.h"
 
@@ -221,6 +223,37 @@ TEST_F(Tree, ClosingAContainerTakesItsWholeSubtree) {
     EXPECT_NE(std::find(log.begin(), log.end(), "x:deleted"), log.end());
     EXPECT_NE(std::find(log.begin(), log.end(), "y:deleted"), log.end());
     EXPECT_TRUE(root.children().empty());
+}
+
+TEST_F(Tree, ContainerClosedBeforeItsFirstUpdatePassTakesItsPendingChildren) {
+    auto* panel = root.createDialog(0, 0, 400, 400, 0);
+    commit(root);
+    new ProbeControl(panel, RECT{0, 0, 10, 10}, 0, &log, "x");
+    new ProbeControl(panel, RECT{0, 0, 10, 10}, 2, &log, "y");
+    ASSERT_TRUE(panel->hasPendingChildren());
+    panel->close();
+    commit(root);
+    EXPECT_EQ(std::count(log.begin(), log.end(), "x:deleted"), 1);
+    EXPECT_EQ(std::count(log.begin(), log.end(), "y:deleted"), 1);
+}
+
+TEST_F(Tree, DestroyedContainerDeletesEveryChildOnce) {
+    auto panel = std::make_unique<IMContainer>(nullptr, RECT{0, 0, 400, 400}, 0);
+    new ProbeControl(panel.get(), RECT{0, 0, 10, 10}, 0, &log, "committed");
+    auto* scheduled = new ProbeControl(panel.get(), RECT{0, 0, 10, 10}, 1, &log, "scheduled");
+    auto* hoveredAndFocused = new ProbeControl(panel.get(), RECT{50, 50, 60, 60}, 2, &log, "hovered");
+    hoveredAndFocused->setFocusable(true);
+    commit(*panel);
+    moveMouse(*panel, 55, 55);
+    button(*panel, WM_LBUTTONDOWN, 55, 55, MK_LBUTTON);
+    ASSERT_EQ(panel->hoveredChild(), hoveredAndFocused);
+    ASSERT_EQ(panel->focusedChild(), hoveredAndFocused);
+    scheduled->close();
+    ASSERT_TRUE(panel->hasPendingDeletes());
+    new ProbeControl(panel.get(), RECT{0, 0, 10, 10}, 0, &log, "pending");
+    panel.reset();
+    for (const char* name : {"committed", "scheduled", "hovered", "pending"})
+        EXPECT_EQ(std::count(log.begin(), log.end(), std::string(name) + ":deleted"), 1) << name;
 }
 
 TEST_F(Tree, NeverCommittedChildIsDeletedAtOnce) {
