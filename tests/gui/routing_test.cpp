@@ -275,18 +275,27 @@ TEST_F(Tree, UpdatePassTicksCommittedChildrenInLayerOrder) {
 
 TEST_F(Tree, PaintingClearsChangesInTheWholeTreeAndSkipsHidden) {
     auto* panel = root.createDialog(0, 0, 400, 400, 0);
+    auto* hiddenPanel = root.createDialog(0, 0, 400, 400, 1);
     auto* leaf = new ProbeControl(panel, RECT{0, 0, 10, 10}, 0, &log, "leaf");
     auto* hiddenLeaf = new ProbeControl(panel, RECT{0, 0, 10, 10}, 0, &log, "hidden");
+    auto* underHidden = new ProbeControl(hiddenPanel, RECT{0, 0, 10, 10}, 0, &log, "under");
     commit(root);
     commit(*panel);
+    commit(*hiddenPanel);
     hiddenLeaf->hide();
+    hiddenPanel->hide();
+    underHidden->setChanged(true);
     EXPECT_TRUE(root.isChanged());
     root.onPaint(IMEvent(&root, IM_MSG_PAINT));
     EXPECT_FALSE(root.isChanged());
     EXPECT_FALSE(leaf->isChanged());
+    EXPECT_FALSE(hiddenLeaf->isChanged()) << "a hidden child is not left changed for ever";
+    EXPECT_FALSE(underHidden->isChanged());
+    EXPECT_NE(std::find(log.begin(), log.end(), "leaf:draw"), log.end());
+    EXPECT_EQ(std::find(log.begin(), log.end(), "under:draw"), log.end())
+        << "a hidden container paints none of its children";
     leaf->setChanged(true);
     EXPECT_TRUE(root.isChanged()) << "a changed grandchild makes the root changed";
-    EXPECT_NE(std::find(log.begin(), log.end(), "leaf:draw"), log.end());
 }
 
 TEST_F(Tree, DetachedControlKeepsOnlyItsFocusSignals) {
