@@ -124,8 +124,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ClickCase{"right", WM_RBUTTONDOWN, MK_RBUTTON, WM_RBUTTONUP, true, IM_MSG_RIGHT_CLICK},
                       ClickCase{"middle", WM_MBUTTONDOWN, MK_MBUTTON, WM_MBUTTONUP, true, IM_MSG_MIDDLE_CLICK},
                       ClickCase{"press here, release there", WM_LBUTTONDOWN, MK_LBUTTON, WM_LBUTTONUP, false, 0}),
-    [](const auto& info) {
-        std::string n = info.param.name;
+    [](const auto& tested) {
+        std::string n = tested.param.name;
         for (char& ch : n)
             if (!isalnum(static_cast<unsigned char>(ch))) ch = '_';
         return n;
