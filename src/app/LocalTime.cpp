@@ -1,7 +1,8 @@
 #include "app/LocalTime.h"
 
-#include <array>
-#include <cstdio>
+#include <iomanip>
+#include <locale>
+#include <sstream>
 
 namespace {
 std::function<std::time_t()>& timeSource() {
@@ -18,14 +19,12 @@ std::time_t currentTime() {
 void setTimeSource(std::function<std::time_t()> source) { timeSource() = std::move(source); }
 
 std::wstring formatStartTime(std::time_t when) {
-    // The month name is Russian whatever the process locale is, as the teacher reads it.
-    static const std::array<const wchar_t*, 12> months = {
-        L"Январь", L"Февраль", L"Март",     L"Апрель",  L"Май",    L"Июнь",
-        L"Июль",   L"Август",  L"Сентябрь", L"Октябрь", L"Ноябрь", L"Декабрь"};
+    // Teachers' spreadsheets read this row in the form the runtime's default "C" locale gives
+    // (English month names), so the process locale must not change it.
     std::tm local{};
     localtime_r(&when, &local);
-    wchar_t buffer[128];
-    std::swprintf(buffer, 128, L"%02d-%ls-%04d %02d:%02d", local.tm_mday, months[local.tm_mon],
-                  local.tm_year + 1900, local.tm_hour, local.tm_min);
-    return buffer;
+    std::wostringstream out;
+    out.imbue(std::locale::classic());
+    out << std::put_time(&local, L"%d-%B-%Y %H:%M");
+    return out.str();
 }

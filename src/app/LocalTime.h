@@ -9,5 +9,6 @@
 std::time_t currentTime();
 void setTimeSource(std::function<std::time_t()> source);
 
-// "%d-%B-%Y %H:%M" in local time with the Russian month name, e.g. "07-Декабрь-2026 09:05".
+// "%d-%B-%Y %H:%M" in local time as the "C" locale writes it, e.g. "08-December-2026 14:05",
+// whatever the process locale is.
 std::wstring formatStartTime(std::time_t when);

@@ -1,6 +1,7 @@
 #include "gui/IMDialogBase.h"
 
 #include <algorithm>
+#include <utility>
 #include <boost/bind/bind.hpp>
 
 #include "gui/IMButtonBase.h"
@@ -15,7 +16,21 @@ IMDialogBase<IMEmptyView>::IMDialogBase(IMContainer* parent, std::optional<RECT>
     setRect(rect ? *rect : RECT{0, 0, SCREEN_WIDTH, SCREEN_HEIGHT});
 }
 
-IMDialogBase<IMEmptyView>::~IMDialogBase() { deletePending(); }
+IMDialogBase<IMEmptyView>::~IMDialogBase() { deleteAllChildren(); }
+
+void IMDialogBase<IMEmptyView>::deleteAllChildren() {
+    // What was scheduled goes first and leaves the tree. The rest, committed or still pending,
+    // belongs to this container alone. The lists are emptied before any child goes, so that a
+    // child's destructor that reaches for a sibling through this container finds nothing to act on.
+    deletePending();
+    hoveredChild_ = nullptr;
+    focusedChild_ = nullptr;
+    const Layers committed = std::exchange(children_, {});
+    const Layers pending = std::exchange(pendingChildren_, {});
+    for (const Layers* layers : {&committed, &pending})
+        for (const auto& [layer, vec] : *layers)
+            for (IMControl* child : vec) delete child;
+}
 
 bool IMDialogBase<IMEmptyView>::isClosing(IMControl* child) const {
     return !pendingDeletes_.empty() &&

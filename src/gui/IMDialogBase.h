@@ -67,6 +67,9 @@ public:
 protected:
     // Step one of the update pass: delete what was scheduled for deletion.
     void deletePending();
+    // Deletes every child, scheduled, committed or pending (the destructor's work; a derived
+    // container whose children need its own resources calls it first).
+    void deleteAllChildren();
 
 private:
     bool isCommitted(IMControl* child) const;

@@ -35,16 +35,24 @@ void SoundRing::setCurrentPosition(std::uint32_t playBytes) {
 }
 
 std::uint8_t* SoundRing::lock(std::uint32_t offset, std::uint32_t bytes) {
-    // Taking the mutex orders this writer after every read the mixer made of the region before.
-    std::lock_guard<std::mutex> guard(mutex_);
     const std::uint64_t end = static_cast<std::uint64_t>(offset) + bytes;
     if (end > bufferBytes()) return nullptr;
-    return reinterpret_cast<std::uint8_t*>(samples_.data()) + offset;
+    staging_.resize(bytes);
+    stagedOffset_ = offset;
+    staged_ = true;
+    std::lock_guard<std::mutex> guard(mutex_);
+    const auto* ring = reinterpret_cast<const std::uint8_t*>(samples_.data());
+    std::copy_n(ring + offset, bytes, staging_.begin());
+    return staging_.data();
 }
 
 void SoundRing::unlock() {
-    // Publishes the samples written since lock() to the mixer, which reads under the mutex.
+    if (!staged_) return;
+    staged_ = false;
+    // A half is a fraction of a megabyte: the copy holds the mixer up for microseconds.
     std::lock_guard<std::mutex> guard(mutex_);
+    auto* ring = reinterpret_cast<std::uint8_t*>(samples_.data());
+    std::copy(staging_.begin(), staging_.end(), ring + stagedOffset_);
 }
 
 void SoundRing::readFrame(std::int32_t* frame) {

@@ -27,8 +27,11 @@ public:
     bool getCurrentPosition(std::uint32_t& playBytes) const;
     void setCurrentPosition(std::uint32_t playBytes);
 
-    // Write access to [offset, offset + bytes); null when the range is outside the ring. The
-    // caller writes without holding any lock of the ring; unlock publishes what was written.
+    // Write access to [offset, offset + bytes), filled with what the ring holds there; null when
+    // the range is outside the ring. The caller writes into a staging copy without holding any
+    // lock of the ring, so the mixer never reads memory being written; unlock copies the staging
+    // bytes into the ring under the ring's mutex. One writer at a time (the stream's main thread
+    // before it starts the worker, then the worker).
     std::uint8_t* lock(std::uint32_t offset, std::uint32_t bytes);
     void unlock();
 
@@ -41,7 +44,14 @@ private:
 
     const int channels_;
     const int rate_;
-    std::uint32_t frames_;
+    const std::uint32_t frames_;
+
+    // The writer's side: the range taken by lock() and its bytes until unlock().
+    std::vector<std::uint8_t> staging_;
+    std::uint32_t stagedOffset_ = 0;
+    bool staged_ = false;
+
+    // The mixer's side, under mutex_ from here on.
     std::vector<std::int16_t> samples_;
 
     mutable std::mutex mutex_;

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "TimeAndLocaleScopes.h"
 #include "app/IMApp.h"
 #include "platform/Clock.h"
 #include "support/ManualClock.h"
@@ -94,6 +95,10 @@ TEST_F(Application, DialogRegistrationKeepsTheFirstBuilderAndTheFirstName) {
 }
 
 TEST_F(Application, StartEscapeRunsTheExerciseThenRecordsTheStatistics) {
+    // The rows keep their form under a Russian process locale.
+    ScopedGlobalLocale russian("ru_RU.UTF-8");
+    ASSERT_TRUE(russian.active());
+    ScopedTimeZone zone("UTC0");
     app->beginExercise();
     EXPECT_TRUE(app->instructionShowing);
     EXPECT_EQ(app->instructions, 1);
@@ -116,7 +121,8 @@ TEST_F(Application, StartEscapeRunsTheExerciseThenRecordsTheStatistics) {
     auto r = rows();
     ASSERT_EQ(r.size(), 4u);
     EXPECT_TRUE(r[3].empty()) << "an empty row closes the run";
-    EXPECT_EQ(r[0][0], u"Время начала работы с упражнением");
+    EXPECT_EQ(r[0], (std::vector<std::u16string>{u"Время начала работы с упражнением",
+                                                  u"06-December-2025 05:46"}));
     EXPECT_EQ(r[1], (std::vector<std::u16string>{u"Количество дополнительных вызовов инструкций", u"1"}));
     EXPECT_EQ(r[2], (std::vector<std::u16string>{u"Общее время работы с упражнением. с.", u"95"}));
 }

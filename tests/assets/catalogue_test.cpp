@@ -196,18 +196,18 @@ void readFromMemory(png_structp png, png_bytep out, png_size_t length) {
 
 void ignoreWarning(png_structp, png_const_charp) {}
 
-// Decodes with libpng; an empty result (width 0) means the bytes are not a readable PNG.
-Picture decodePng(const std::vector<unsigned char>& bytes) {
-    Picture picture;
-    if (bytes.size() < 8 || png_sig_cmp(bytes.data(), 0, 8) != 0) return picture;
+// libpng reports errors by longjmp back into this frame, so nothing here may have a destructor
+// (nor be changed after setjmp and read after the jump): the storage belongs to the caller.
+bool readPng(const std::vector<unsigned char>& bytes, Picture& picture,
+             std::vector<unsigned char>& rgba, std::vector<png_bytep>& rows) {
     png_structp png =
         png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, ignoreWarning);
+    if (!png) return false;
     png_infop info = png_create_info_struct(png);
     MemoryReader reader{&bytes, 0};
-    std::vector<std::vector<unsigned char>> rows;
-    if (setjmp(png_jmpbuf(png))) {
+    if (!info || setjmp(png_jmpbuf(png))) {
         png_destroy_read_struct(&png, &info, nullptr);
-        return Picture{};
+        return false;
     }
     png_set_read_fn(png, &reader, readFromMemory);
     png_read_info(png, info);
@@ -220,14 +220,24 @@ Picture decodePng(const std::vector<unsigned char>& bytes) {
     png_set_add_alpha(png, 0xFF, PNG_FILLER_AFTER);
     png_set_gray_to_rgb(png);
     png_read_update_info(png, info);
-    rows.assign(picture.height, std::vector<unsigned char>(picture.width * 4));
-    std::vector<png_bytep> pointers;
-    for (auto& row : rows) pointers.push_back(row.data());
-    png_read_image(png, pointers.data());
+    const std::size_t stride = static_cast<std::size_t>(picture.width) * 4;
+    rgba.assign(stride * static_cast<std::size_t>(picture.height), 0);
+    rows.clear();
+    for (int y = 0; y < picture.height; ++y) rows.push_back(rgba.data() + stride * y);
+    png_read_image(png, rows.data());
     png_destroy_read_struct(&png, &info, nullptr);
-    for (const auto& row : rows)
-        for (int x = 0; x < picture.width; ++x)
-            picture.pixels.push_back({row[4 * x], row[4 * x + 1], row[4 * x + 2], row[4 * x + 3]});
+    return true;
+}
+
+// Decodes with libpng; an empty result (width 0) means the bytes are not a readable PNG.
+Picture decodePng(const std::vector<unsigned char>& bytes) {
+    Picture picture;
+    if (bytes.size() < 8 || png_sig_cmp(bytes.data(), 0, 8) != 0) return picture;
+    std::vector<unsigned char> rgba;
+    std::vector<png_bytep> rows;
+    if (!readPng(bytes, picture, rgba, rows)) return Picture{};
+    for (std::size_t i = 0; i + 3 < rgba.size(); i += 4)
+        picture.pixels.push_back({rgba[i], rgba[i + 1], rgba[i + 2], rgba[i + 3]});
     return picture;
 }
 

@@ -21,7 +21,9 @@ Xvfb "$display" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill $xvfb 2>/dev/null' EXIT
 for _ in $(seq 50); do DISPLAY=$display xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-export DISPLAY=$display SDL_AUDIODRIVER=dummy LANG=C.UTF-8
+# The program must meet this X server whatever drivers the caller's environment names.
+export DISPLAY=$display SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy LANG=C.UTF-8
+unset SDL_RENDER_DRIVER
 
 start() {
     "$exe" 2>"$1" &

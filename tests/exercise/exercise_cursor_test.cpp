@@ -70,7 +70,7 @@ INSTANTIATE_TEST_SUITE_P(
         FollowCase{"Factor2DiagonalBeyondInYOnly", 2, {400, 300}, {390, 255}, {400, 296}},
         FollowCase{"Factor3BothAxes", 3, {400, 300}, {460, 240}, {404, 296}},
         FollowCase{"Factor4BothAxesNegative", 4, {400, 300}, {299, 379}, {395, 303}}),
-    [](const ::testing::TestParamInfo<FollowCase>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<FollowCase>& tested) { return std::string(tested.param.name); });
 
 using SlowedCursorReset = SlowedCursor;
 

@@ -418,6 +418,6 @@ INSTANTIATE_TEST_SUITE_P(
         PraiseCase{"Empty", {}, {}}, PraiseCase{"One", {1}, {}},
         PraiseCase{"OneLongStage", {1, 1, 1, 1, 1, 1, 1}, {2, 5}},
         PraiseCase{"ShortStagesNeverPraise", {1, 1, 2, 2, 3, 3, 4, 4}, {}}),
-    [](const ::testing::TestParamInfo<PraiseCase>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<PraiseCase>& tested) { return std::string(tested.param.name); });
 
 } // namespace

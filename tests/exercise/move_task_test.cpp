@@ -286,7 +286,7 @@ TEST_P(MoveTaskClosing, ClosingTheScreenMidFadeAbortsQuietly) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, MoveTaskClosing,
     ::testing::Values(CloseCase{"DuringFadeIn", 300, false}, CloseCase{"DuringFadeOut", 1000, true}),
-    [](const ::testing::TestParamInfo<CloseCase>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<CloseCase>& tested) { return std::string(tested.param.name); });
 
 TEST_F(MoveTask, DeletingATaskCancelsItsPendingFadeAndDwellWait) {
     auto task = makeTask(300, 300, 450, 300, 100);

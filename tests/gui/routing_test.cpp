@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <boost/bind/bind.hpp>
+#include <memory>
 
 #include "gui/ProbeControl.h"
 
@@ -122,8 +124,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ClickCase{"right", WM_RBUTTONDOWN, MK_RBUTTON, WM_RBUTTONUP, true, IM_MSG_RIGHT_CLICK},
                       ClickCase{"middle", WM_MBUTTONDOWN, MK_MBUTTON, WM_MBUTTONUP, true, IM_MSG_MIDDLE_CLICK},
                       ClickCase{"press here, release there", WM_LBUTTONDOWN, MK_LBUTTON, WM_LBUTTONUP, false, 0}),
-    [](const auto& info) {
-        std::string n = info.param.name;
+    [](const auto& tested) {
+        std::string n = tested.param.name;
         for (char& ch : n)
             if (!isalnum(static_cast<unsigned char>(ch))) ch = '_';
         return n;
@@ -223,6 +225,37 @@ TEST_F(Tree, ClosingAContainerTakesItsWholeSubtree) {
     EXPECT_TRUE(root.children().empty());
 }
 
+TEST_F(Tree, ContainerClosedBeforeItsFirstUpdatePassTakesItsPendingChildren) {
+    auto* panel = root.createDialog(0, 0, 400, 400, 0);
+    commit(root);
+    new ProbeControl(panel, RECT{0, 0, 10, 10}, 0, &log, "x");
+    new ProbeControl(panel, RECT{0, 0, 10, 10}, 2, &log, "y");
+    ASSERT_TRUE(panel->hasPendingChildren());
+    panel->close();
+    commit(root);
+    EXPECT_EQ(std::count(log.begin(), log.end(), "x:deleted"), 1);
+    EXPECT_EQ(std::count(log.begin(), log.end(), "y:deleted"), 1);
+}
+
+TEST_F(Tree, DestroyedContainerDeletesEveryChildOnce) {
+    auto panel = std::make_unique<IMContainer>(nullptr, RECT{0, 0, 400, 400}, 0);
+    new ProbeControl(panel.get(), RECT{0, 0, 10, 10}, 0, &log, "committed");
+    auto* scheduled = new ProbeControl(panel.get(), RECT{0, 0, 10, 10}, 1, &log, "scheduled");
+    auto* hoveredAndFocused = new ProbeControl(panel.get(), RECT{50, 50, 60, 60}, 2, &log, "hovered");
+    hoveredAndFocused->setFocusable(true);
+    commit(*panel);
+    moveMouse(*panel, 55, 55);
+    button(*panel, WM_LBUTTONDOWN, 55, 55, MK_LBUTTON);
+    ASSERT_EQ(panel->hoveredChild(), hoveredAndFocused);
+    ASSERT_EQ(panel->focusedChild(), hoveredAndFocused);
+    scheduled->close();
+    ASSERT_TRUE(panel->hasPendingDeletes());
+    new ProbeControl(panel.get(), RECT{0, 0, 10, 10}, 0, &log, "pending");
+    panel.reset();
+    for (const char* name : {"committed", "scheduled", "hovered", "pending"})
+        EXPECT_EQ(std::count(log.begin(), log.end(), std::string(name) + ":deleted"), 1) << name;
+}
+
 TEST_F(Tree, NeverCommittedChildIsDeletedAtOnce) {
     auto* a = new ProbeControl(&root, RECT{0, 0, 10, 10}, 7, &log, "a");
     a->close();
@@ -242,18 +275,27 @@ TEST_F(Tree, UpdatePassTicksCommittedChildrenInLayerOrder) {
 
 TEST_F(Tree, PaintingClearsChangesInTheWholeTreeAndSkipsHidden) {
     auto* panel = root.createDialog(0, 0, 400, 400, 0);
+    auto* hiddenPanel = root.createDialog(0, 0, 400, 400, 1);
     auto* leaf = new ProbeControl(panel, RECT{0, 0, 10, 10}, 0, &log, "leaf");
     auto* hiddenLeaf = new ProbeControl(panel, RECT{0, 0, 10, 10}, 0, &log, "hidden");
+    auto* underHidden = new ProbeControl(hiddenPanel, RECT{0, 0, 10, 10}, 0, &log, "under");
     commit(root);
     commit(*panel);
+    commit(*hiddenPanel);
     hiddenLeaf->hide();
+    hiddenPanel->hide();
+    underHidden->setChanged(true);
     EXPECT_TRUE(root.isChanged());
     root.onPaint(IMEvent(&root, IM_MSG_PAINT));
     EXPECT_FALSE(root.isChanged());
     EXPECT_FALSE(leaf->isChanged());
+    EXPECT_FALSE(hiddenLeaf->isChanged()) << "a hidden child is not left changed for ever";
+    EXPECT_FALSE(underHidden->isChanged());
+    EXPECT_NE(std::find(log.begin(), log.end(), "leaf:draw"), log.end());
+    EXPECT_EQ(std::find(log.begin(), log.end(), "under:draw"), log.end())
+        << "a hidden container paints none of its children";
     leaf->setChanged(true);
     EXPECT_TRUE(root.isChanged()) << "a changed grandchild makes the root changed";
-    EXPECT_NE(std::find(log.begin(), log.end(), "leaf:draw"), log.end());
 }
 
 TEST_F(Tree, DetachedControlKeepsOnlyItsFocusSignals) {

@@ -76,7 +76,7 @@ INSTANTIATE_TEST_SUITE_P(
                       KeyCase{"Digit0", SDL_SCANCODE_0, KMOD_NONE, WM_KEYDOWN, 0x30, 0},
                       KeyCase{"Keypad9", SDL_SCANCODE_KP_9, KMOD_NONE, WM_KEYDOWN, 0x69, 0},
                       KeyCase{"AltX", SDL_SCANCODE_X, KMOD_LALT, WM_SYSKEYDOWN, 0x58, 0}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& tested) { return std::string(tested.param.name); });
 
 TEST(EventTranslation, KeyUpAndRepeatCarryWin32KeyData) {
     auto up = translate({keyEvent(SDL_KEYUP, SDL_SCANCODE_A)});

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -33,10 +34,14 @@ protected:
         return label;
     }
 
-    // The alpha bytes of the image part of a texture, row by row.
+    // The alpha bytes of the image part of a texture, row by row; empty when the texture keeps
+    // no copy of that many texels.
     std::vector<std::uint8_t> imageAlpha(TextureHandle h) {
         const TextureEntry& e = registry().entry(h);
         std::vector<std::uint8_t> alpha;
+        const std::size_t needed =
+            static_cast<std::size_t>(std::max(e.imageRect.bottom, 0)) * std::max(e.textureWidth, 0) * 4;
+        if (e.imageRect.right > e.textureWidth || e.texelCopy.size() < needed) return alpha;
         for (int y = 0; y < e.imageRect.bottom; ++y)
             for (int x = 0; x < e.imageRect.right; ++x)
                 alpha.push_back(e.texelCopy[static_cast<std::size_t>((y * e.textureWidth + x) * 4 + 3)]);

@@ -112,7 +112,17 @@ TEST(GlyphKeyTest, FormatsFaceCharacterAndStyleAsSignedDecimals) {
     EXPECT_EQ(glyphKey(L'a', style, false).size(), 255u);
 }
 
-class GlyphRenderTest : public TextFixture {};
+class GlyphRenderTest : public TextFixture {
+protected:
+    // Whether a glyph's image is a whole cell of the given height with its alpha at hand, so that
+    // its rows may be indexed (a face that matched no font gives other sizes).
+    bool isFullCell(const Glyph& glyph, int height) {
+        const RECT image = IMTextView::imageRect(glyph);
+        return image.right > 0 && image.bottom == height &&
+               imageAlpha(glyph.texture).size() ==
+                   static_cast<std::size_t>(image.right) * static_cast<std::size_t>(height);
+    }
+};
 
 TEST_F(GlyphRenderTest, RussianWordCellsHaveTheMetricSizesAndAntiAliasedCoverage) {
     for (int size : {16, 24})
@@ -146,6 +156,8 @@ TEST_F(GlyphRenderTest, RussianWordCellsHaveTheMetricSizesAndAntiAliasedCoverage
 TEST_F(GlyphRenderTest, BaselineSitsDescentAboveTheCellBottom) {
     auto* label = makeLabel(L"Нр"); // 'р' descends below the baseline, 'Н' does not
     const int descent = fontCache().font(FontKey{L"Arial", 16, false, false, false}).metrics().descent;
+    ASSERT_EQ(label->glyphCount(), 2);
+    for (int glyph : {0, 1}) ASSERT_TRUE(isFullCell(*label->glyphAt(glyph), 16)) << glyph;
     auto rowCovered = [&](int glyph, int row) {
         const auto alpha = imageAlpha(label->glyphAt(glyph)->texture);
         const int w = IMTextView::imageRect(*label->glyphAt(glyph)).right;
@@ -167,6 +179,8 @@ TEST_F(GlyphRenderTest, UnderlineBarLiesInTheDescentOfEveryCellSpacesIncluded) {
     label->setText(L"а б");
     const int descent = fontCache().font(FontKey{L"Arial", 24, false, false, true}).metrics().descent;
     ASSERT_EQ(descent, 5);
+    ASSERT_EQ(label->glyphCount(), 3);
+    for (int i = 0; i < 3; ++i) ASSERT_TRUE(isFullCell(*label->glyphAt(i), size)) << i;
     for (int i = 0; i < 3; ++i) {
         const auto alpha = imageAlpha(label->glyphAt(i)->texture);
         const int w = IMTextView::imageRect(*label->glyphAt(i)).right;

@@ -60,8 +60,9 @@ TEST_F(LayoutTest, WrappingTable) {
         {L"длинноесловоздесь", 50, {0, 6, 12}},
         {L"ок длинноесловоздесь", 50, {0, 3, 9, 15}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << std::string(c.text, c.text + 0) << c.width);
+    for (std::size_t n = 0; n < cases.size(); ++n) {
+        const Case& c = cases[n];
+        SCOPED_TRACE(testing::Message() << "case " << n << ", width " << c.width);
         auto* label = makeLabel(c.text, c.width, true);
         const auto& starts = label->lineStarts();
         EXPECT_EQ(starts, c.lineStarts);
@@ -84,9 +85,8 @@ TEST_F(LayoutTest, WrappingTable) {
                 EXPECT_LE(x, c.width) << "line " << line;
             }
         }
-        const RECT extent = label->getContentRect();
-        EXPECT_EQ(extent.bottom, static_cast<int>(starts.size()) * 16 -
-                                     (label->getText().back() == L'\n' ? 0 : 0));
+        // A trailing line feed opens an empty last line, which counts in the height too.
+        EXPECT_EQ(label->getContentRect().bottom, static_cast<int>(starts.size()) * 16);
     }
 }
 

@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <boost/bind/bind.hpp>
 
+#include "gui/ProbeControl.h"
 #include "platform/MessageQueue.h"
 #include "window/IMResourceManager.h"
 #include "support/WindowFixture.h"
@@ -248,6 +250,20 @@ TEST_F(Window, LoopDrainsInputBeforeUpdatingAndFiresTimersAfterRendering) {
     window->setChanged(true);
     EXPECT_TRUE(window->pumpOnce());
     EXPECT_EQ(order, (std::vector<std::string>{"message", "message", "update", "paint", "timer"}));
+}
+
+TEST_F(Window, DestroyedWindowDeletesItsWholeTree) {
+    std::vector<std::string> log;
+    new ProbeControl(window, RECT{0, 0, 10, 10}, 0, &log, "committed");
+    auto* panel = window->createDialog(0, 0, 100, 100, 1);
+    window->createPicture(10, 10, L"ExitButton", 2);
+    update();
+    new ProbeControl(panel, RECT{0, 0, 10, 10}, 0, &log, "inPanel");
+    new ProbeControl(window, RECT{0, 0, 10, 10}, 0, &log, "pending");
+    delete window;
+    window = nullptr;
+    for (const char* name : {"committed", "inPanel", "pending"})
+        EXPECT_EQ(std::count(log.begin(), log.end(), std::string(name) + ":deleted"), 1) << name;
 }
 
 } // namespace

@@ -100,7 +100,7 @@ void SdlEventTranslator::key(const SDL_KeyboardEvent& e, std::vector<NativeMessa
     if (vk != 0) {
         NativeMessage m;
         // Alt held (or F10) makes a system key, as on Win32.
-        const bool system = alt || vk == 0x79;
+        const bool system = alt || vk == VK_F10;
         m.message = down ? (system ? WM_SYSKEYDOWN : WM_KEYDOWN) : (system ? WM_SYSKEYUP : WM_KEYUP);
         m.wParam = vk;
         m.lParam = static_cast<LPARAM>(data);
@@ -109,7 +109,7 @@ void SdlEventTranslator::key(const SDL_KeyboardEvent& e, std::vector<NativeMessa
     if (!down) return;
 
     // Alt+F4 asks to close the window, as the default window procedure does.
-    if (alt && vk == VK_F1 + 3) {
+    if (alt && vk == VK_F4) {
         NativeMessage m;
         m.message = WM_CLOSE;
         out.push_back(m);
