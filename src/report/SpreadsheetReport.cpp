@@ -100,7 +100,7 @@ void SpreadsheetReport::openDocument() {
         return;
     }
 
-    ReportDocument read(*bytes, sheetName_, fromUtf8(path), loading_);
+    ReportDocument read(std::move(*bytes), sheetName_, fromUtf8(path), loading_);
     switch (read.verdict()) {
     case ReportDocument::Verdict::Taken:
         document_ = std::move(read);

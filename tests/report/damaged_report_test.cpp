@@ -93,6 +93,28 @@ INSTANTIATE_TEST_SUITE_P(
                                        return s;
                                    }() +
                                    "</Workbook>"},
+        // One element deeper than the common XML readers take.
+        DamagedCase{"JustTooDeep", std::string("<Workbook>") +
+                                       [] {
+                                           std::string s;
+                                           for (int i = 0; i < 256; ++i)
+                                               s += "<a>";
+                                           for (int i = 0; i < 256; ++i)
+                                               s += "</a>";
+                                           return s;
+                                       }() +
+                                       "</Workbook>"},
+        // Few expansions of one large entity: within the count, far beyond any workbook's text.
+        DamagedCase{"QuadraticEntity",
+                    "<!DOCTYPE Workbook [<!ENTITY e \"" + std::string(200 * 1024, 'x') +
+                        "\">]><Workbook><Worksheet ss:Name=\"A\"><Table><Row><Cell><Data>" +
+                        [] {
+                            std::string s;
+                            for (int i = 0; i < 999; ++i)
+                                s += "&e;";
+                            return s;
+                        }() +
+                        "</Data></Cell></Row></Table></Worksheet></Workbook>"},
         // Empty elements open and close at once; they must not make deep nesting look shallow.
         DamagedCase{"TooDeepAfterEmptyElements", std::string("<Workbook>") +
                                                      [] {
