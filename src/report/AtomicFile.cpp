@@ -72,10 +72,6 @@ bool writeAll(int fd, std::string_view bytes) {
     return true;
 }
 
-FileResult failure(const fs::path& target, int errorCode) {
-    return saveFailure(target, errorCode);
-}
-
 std::string randomSuffix() {
     static constexpr char kLetters[] =
         "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
@@ -165,42 +161,59 @@ std::u16string describeError(int errorCode) {
     }
 }
 
+namespace {
+
+// Writes the contents into `fd` and flushes them to disk; 0 or errno.
+int fillTemporary(int fd, std::string_view bytes, mode_t mode) {
+    if (::fchmod(fd, mode) != 0 || !writeAll(fd, bytes) || ::fsync(fd) != 0)
+        return errno;
+    return 0;
+}
+
+// The temporary with the contents and a name, ready to be renamed over the target: unnamed while
+// it is written where the file system allows it, named from the start where it does not (or
+// where the unnamed file cannot be given a name, as without /proc). 0 or errno.
+int prepareTemporary(const fs::path& folder, const fs::path& target, std::string_view bytes,
+                     mode_t mode, TemporaryName& temp) {
+    {
+        Descriptor unnamed(::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
+        if (unnamed.get() < 0 && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
+            return errno;
+        if (unnamed.get() >= 0) {
+            if (const int error = fillTemporary(unnamed.get(), bytes, mode))
+                return error;
+            const int error = nameUnnamedFile(unnamed.get(), folder, target, temp);
+            if (error == 0)
+                return unnamed.close() == 0 ? 0 : errno;
+            if (error != ENOENT && error != EPERM && error != EACCES)
+                return error;
+        }
+    }
+    Descriptor named(openNamedTemporary(folder, target, temp));
+    if (named.get() < 0)
+        return errno;
+    if (const int error = fillTemporary(named.get(), bytes, mode))
+        return error;
+    return named.close() == 0 ? 0 : errno;
+}
+
+} // namespace
+
 FileResult writeFileAtomically(const fs::path& target, std::string_view bytes) {
     if (target.empty() || !target.has_filename())
-        return failure(target, EISDIR);
+        return saveFailure(target, EISDIR);
     std::error_code ec;
     if (fs::is_directory(target, ec))
-        return failure(target, EISDIR);
+        return saveFailure(target, EISDIR);
 
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    TemporaryName temp;
-    int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
-    const bool unnamed = fd >= 0;
-    if (!unnamed) {
-        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
-            return failure(target, errno);
-        fd = openNamedTemporary(folder, target, temp);
-        if (fd < 0)
-            return failure(target, errno);
-    }
-    Descriptor file(fd);
-
     struct stat existing {};
     const mode_t mode = ::stat(target.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0644;
-    if (::fchmod(file.get(), mode) != 0)
-        return failure(target, errno);
-    if (!writeAll(file.get(), bytes))
-        return failure(target, errno);
-    if (::fsync(file.get()) != 0)
-        return failure(target, errno);
-    if (unnamed) {
-        if (const int error = nameUnnamedFile(file.get(), folder, target, temp))
-            return failure(target, error);
-    }
-    if (file.close() != 0)
-        return failure(target, errno);
+    TemporaryName temp;
+    if (const int error = prepareTemporary(folder, target, bytes, mode, temp))
+        return saveFailure(target, error);
     if (::rename(temp.name().c_str(), target.c_str()) != 0)
-        return failure(target, errno);
+        return saveFailure(target, errno);
     temp.release();
 
     // Make the rename itself durable.
