@@ -28,6 +28,13 @@ namespace fs = std::filesystem;
 
 constexpr int kRows = 10000;
 
+fs::path makeTemporaryFolder(const char* prefix) {
+    std::string pattern = (fs::temp_directory_path() / (std::string(prefix) + "-XXXXXX")).string();
+    if (!::mkdtemp(pattern.data()))
+        throw std::runtime_error("mkdtemp failed");
+    return pattern;
+}
+
 // A folder holding the 10,000-row workbook, made once per process.
 class BigWorkbook {
 public:
@@ -40,10 +47,7 @@ public:
 
 private:
     BigWorkbook() {
-        std::string pattern = (fs::temp_directory_path() / "report-bench-XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
-            throw std::runtime_error("mkdtemp failed");
-        dir_ = pattern;
+        dir_ = makeTemporaryFolder("report-bench");
         file_ = dir_ / "Отчёт.xls";
         report::SpreadsheetReport report(report::fromUtf8(file_.string()), u"Ученик");
         for (int i = 0; i < kRows; ++i) {
@@ -187,10 +191,7 @@ public:
     static constexpr int kRuns = 10;
 
     ClassWorkbook() {
-        std::string pattern = (fs::temp_directory_path() / "report-class-XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
-            throw std::runtime_error("mkdtemp failed");
-        dir_ = pattern;
+        dir_ = makeTemporaryFolder("report-class");
         file_ = dir_ / "Класс.xls";
         for (int pupil = 0; pupil < kPupils; ++pupil) {
             report::SpreadsheetReport report(path(), pupilName(pupil));
@@ -277,12 +278,7 @@ fs::path writeWorkbookOfSize(const fs::path& dir, std::size_t bytes) {
 // that opens the report.
 void BM_PeakRssOpeningLargestReport(benchmark::State& state, ReportLoading loading,
                                     std::size_t bytes) {
-    std::string pattern = (fs::temp_directory_path() / "report-large-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) {
-        state.SkipWithError("mkdtemp failed");
-        return;
-    }
-    const fs::path dir = pattern;
+    const fs::path dir = makeTemporaryFolder("report-large");
     const fs::path file = writeWorkbookOfSize(dir, bytes);
     long peakKb = 0;
     for (auto _ : state) {
