@@ -4,7 +4,9 @@
 
 #include "render/RenderFixture.h"
 #include "resources/ImageDecoder.h"
+#include "resources/EmbeddedAssets.h"
 #include "resources/NumberedResources.h"
+#include "resources/ResourceProblems.h"
 #include "resources/PictureMaker.h"
 
 #include <filesystem>
@@ -160,6 +162,23 @@ TEST_F(ResourceProblemTest, AGigabyteCompanionFileIsRefusedWithoutBeingReadAndOn
     EXPECT_NE(first.find("Ресурс " + std::to_string(number)), std::string::npos) << first;
     EXPECT_NE(first.find("1073741824 bytes"), std::string::npos) << first;
     EXPECT_EQ(second, "") << "looked at and said again";
+}
+
+} // namespace
+
+namespace {
+
+// Clips reach the video view as bare bytes; a damaged one is named after the asset holding them.
+TEST(ResourceNames, BytesInsideAnEmbeddedAssetAreNamedAfterIt) {
+    const auto assets = resources::embeddedAssets();
+    if (assets.empty())
+        GTEST_SKIP() << "no assets embedded";
+    const resources::EmbeddedAsset& asset = assets.back();
+    const std::wstring name(asset.name.begin(), asset.name.end());
+    EXPECT_EQ(resources::embeddedAssetNameOf(asset.bytes.data()), name);
+    EXPECT_EQ(resources::embeddedAssetNameOf(asset.bytes.data() + asset.bytes.size() / 2), name);
+    const std::uint8_t outside = 0;
+    EXPECT_EQ(resources::embeddedAssetNameOf(&outside), L"");
 }
 
 } // namespace
