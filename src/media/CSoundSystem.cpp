@@ -123,24 +123,22 @@ std::uint32_t CSoundSystem::loadSound(const std::wstring& name) {
         using resources::ResourceKind;
         // A sound that failed once is not read and opened again on every request.
         if (resources::resourceFailedBefore(ResourceKind::Sound, name)) return nullptr;
+        auto failed = [&name](const char* reason) {
+            resources::reportResourceProblem(ResourceKind::Sound, name, reason);
+            return nullptr;
+        };
         std::unique_ptr<SoundSource> source;
         if (const auto number = resources::parseResourceNumber(name)) {
             auto bytes = resources::loadNumberedResource(*number);
-            if (!bytes) {
-                resources::reportResourceProblem(ResourceKind::Sound, name, "no such numbered resource");
-                return nullptr;
-            }
+            if (!bytes) return failed("no such numbered resource");
             source = SoundSource::fromNumberedResource(std::move(*bytes));
         } else {
             const std::filesystem::path file(platform::toUtf8(name));
             std::error_code error;
-            if (!std::filesystem::is_regular_file(file, error)) {
-                resources::reportResourceProblem(ResourceKind::Sound, name, "no such file");
-                return nullptr;
-            }
+            if (!std::filesystem::is_regular_file(file, error)) return failed("no such file");
             source = SoundSource::fromFile(file);
         }
-        if (!source) resources::reportResourceProblem(ResourceKind::Sound, name, "not a playable Ogg Vorbis stream");
+        if (!source) return failed("not a playable Ogg Vorbis stream");
         return source;
     });
 }
@@ -150,7 +148,9 @@ std::uint32_t CSoundSystem::loadSound(const std::wstring& name, const void* data
         if (!data) return nullptr;
         auto source = SoundSource::fromMemory(
             std::span<const std::uint8_t>(static_cast<const std::uint8_t*>(data), length));
-        if (!source) resources::reportResourceProblem(resources::ResourceKind::Sound, name, "not a playable Ogg Vorbis stream");
+        if (!source)
+            resources::reportResourceProblem(resources::ResourceKind::Sound, name,
+                                             "not a playable Ogg Vorbis stream");
         return source;
     });
 }

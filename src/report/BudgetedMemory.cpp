@@ -16,7 +16,6 @@ struct BudgetedMemory::Block {
     std::size_t size;
 };
 
-
 namespace {
 // Every payload keeps the alignment malloc gives.
 constexpr std::size_t kHeader = (3 * sizeof(void*) + alignof(std::max_align_t) - 1) /

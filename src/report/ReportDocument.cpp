@@ -62,8 +62,8 @@ void ReportDocument::commit(std::string saved) {
     if (!inPlace_ || inPlace_->commit(std::move(saved)))
         return;
     std::string bytes = inPlace_->originalBytes();
-    *this = ReportDocument(std::move(bytes), sheetName_, u"saved",
-                           ReportLoading::InPlaceWhenPossible);
+    *this =
+        ReportDocument(std::move(bytes), sheetName_, u"saved", ReportLoading::InPlaceWhenPossible);
 }
 
 const WholeWorkbook* ReportDocument::whole(const std::u16string& systemId) const {

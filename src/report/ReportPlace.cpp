@@ -80,8 +80,8 @@ ReportPlace inspectReportPlace(const fs::path& path) {
         }
         current = next.is_absolute() ? next : current.parent_path() / next;
         if (::lstat(current.c_str(), &info) != 0) {
-            place.kind = errno == ELOOP ? ReportPlace::Kind::LinkLoop
-                                        : ReportPlace::Kind::DanglingLink;
+            place.kind =
+                errno == ELOOP ? ReportPlace::Kind::LinkLoop : ReportPlace::Kind::DanglingLink;
             place.real = current;
             return place;
         }
@@ -107,14 +107,16 @@ std::u16string describeRefusedPlace(const ReportPlace& place, const fs::path& pa
     const std::u16string target = u"«" + fromUtf8(place.real.string()) + u"»";
     switch (place.kind) {
     case ReportPlace::Kind::ReadOnlyFile:
-        return u"Файл отчёта " + named + u" доступен только для чтения, и отчёт в него не "
-                                         u"записывается. Его можно сохранить под другим именем.";
+        return u"Файл отчёта " + named +
+               u" доступен только для чтения, и отчёт в него не "
+               u"записывается. Его можно сохранить под другим именем.";
     case ReportPlace::Kind::DanglingLink:
         return u"Файл отчёта " + named + u" — ссылка на несуществующий файл " + target +
                u". Через неё ничего не создаётся; отчёт можно сохранить под другим именем.";
     case ReportPlace::Kind::LinkLoop:
-        return u"Файл отчёта " + named + u" — ссылка, замкнутая сама на себя. Отчёт в неё не "
-                                         u"записывается; его можно сохранить под другим именем.";
+        return u"Файл отчёта " + named +
+               u" — ссылка, замкнутая сама на себя. Отчёт в неё не "
+               u"записывается; его можно сохранить под другим именем.";
     case ReportPlace::Kind::LinkToFolder:
         return u"Файл отчёта " + named + u" — ссылка на папку " + target +
                u". Отчёт в неё не записывается; его можно сохранить под другим именем.";
@@ -127,8 +129,9 @@ std::u16string describeRefusedPlace(const ReportPlace& place, const fs::path& pa
                u", который не является обычным файлом. Отчёт в неё не записывается.";
     case ReportPlace::Kind::Folder:
     case ReportPlace::Kind::Special:
-        return u"По пути " + named + u" находится не файл отчёта. Он оставлен как есть; отчёт "
-                                     u"можно сохранить под другим именем.";
+        return u"По пути " + named +
+               u" находится не файл отчёта. Он оставлен как есть; отчёт "
+               u"можно сохранить под другим именем.";
     case ReportPlace::Kind::Absent:
     case ReportPlace::Kind::File:
         return {};

@@ -78,9 +78,9 @@ void SpreadsheetReport::openDocument() {
     }
 
     // Held while the file is read and, if need be, set aside, so that no save runs meanwhile.
-    const std::optional<ReportFileLock> lock =
-        place.kind == ReportPlace::Kind::File ? ReportFileLock::acquire(place.real, nullptr)
-                                              : std::nullopt;
+    const std::optional<ReportFileLock> lock = place.kind == ReportPlace::Kind::File
+                                                   ? ReportFileLock::acquire(place.real, nullptr)
+                                                   : std::nullopt;
     {
         // Temporaries of a save that was killed; no save can be running while the lock is held.
         if (lock)

@@ -105,8 +105,8 @@ private:
     // The file as last read or written, with the rows not yet saved to it.
     ReportDocument document_;
 
-    std::vector<ReportRow> rows_;  // every row added since opening, in order
-    std::size_t savedToOwn_ = 0;   // rows_ before this are in the own file
+    std::vector<ReportRow> rows_;                       // every row added since opening, in order
+    std::size_t savedToOwn_ = 0;                        // rows_ before this are in the own file
     std::map<std::string, std::size_t> savedElsewhere_; // the same, per other file (real path)
 
     ReportOpenOutcome openOutcome_;

@@ -59,9 +59,8 @@ std::filesystem::path companionFolder() {
     return executable.parent_path() / "Animations";
 }
 
-std::optional<std::vector<std::uint8_t>> readWholeFile(const std::filesystem::path& path,
-                                                       std::string* problem,
-                                                       std::uintmax_t maxSize) {
+std::optional<std::vector<std::uint8_t>>
+readWholeFile(const std::filesystem::path& path, std::string* problem, std::uintmax_t maxSize) {
     auto refuse = [problem](std::string why) -> std::optional<std::vector<std::uint8_t>> {
         if (problem)
             *problem = std::move(why);
@@ -83,7 +82,8 @@ std::optional<std::vector<std::uint8_t>> readWholeFile(const std::filesystem::pa
     if (!in)
         return refuse("cannot be opened");
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-    if (size > 0 && !in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size)))
+    if (size > 0 &&
+        !in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size)))
         return refuse("cannot be read");
     return bytes;
 }
@@ -143,8 +143,8 @@ std::optional<std::vector<std::uint8_t>> readCompanionFile(long number) {
         refusedCompanions().insert(number);
     }
     platform::debugOutput(L"Ресурс " + std::to_wstring(number) + L" из «" +
-                          platform::utf8ToWide(file->string()) +
-                          L"» не прочитан: " + platform::utf8ToWide(problem) + L"\n");
+                          platform::utf8ToWide(file->string()) + L"» не прочитан: " +
+                          platform::utf8ToWide(problem) + L"\n");
     return std::nullopt;
 }
 

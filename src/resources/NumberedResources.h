@@ -42,8 +42,8 @@ std::filesystem::path companionFolder();
 
 // A whole file read into memory; nullopt, with the reason in `problem`, when it is not a regular
 // file, is larger than `maxSize` (told from its size, without reading it), or cannot be read.
-std::optional<std::vector<std::uint8_t>> readWholeFile(const std::filesystem::path& path,
-                                                       std::string* problem = nullptr,
-                                                       std::uintmax_t maxSize = maxResourceFileSize);
+std::optional<std::vector<std::uint8_t>>
+readWholeFile(const std::filesystem::path& path, std::string* problem = nullptr,
+              std::uintmax_t maxSize = maxResourceFileSize);
 
 } // namespace resources

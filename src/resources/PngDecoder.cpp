@@ -45,7 +45,8 @@ void readFromMemory(png_structp png, png_bytep out, png_size_t length) {
 void reportPngError(png_structp png, png_const_charp message) {
     std::fprintf(stderr, "libpng error: %s\n", message);
     std::fflush(stderr);
-    if (auto* failure = static_cast<std::string*>(png_get_error_ptr(png)); failure && failure->empty())
+    if (auto* failure = static_cast<std::string*>(png_get_error_ptr(png));
+        failure && failure->empty())
         *failure = std::string("libpng error: ") + message;
     png_longjmp(png, 1);
 }
@@ -138,8 +139,8 @@ DecodeStatus decodePng(std::span<const std::uint8_t> bytes, const TexelAllocator
         return DecodeStatus::NotPng;
     PngDecode d;
     picture.failure.clear();
-    d.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &picture.failure, reportPngError,
-                                   nullptr);
+    d.png =
+        png_create_read_struct(PNG_LIBPNG_VER_STRING, &picture.failure, reportPngError, nullptr);
     if (!d.png)
         return DecodeStatus::Failed;
     d.info = png_create_info_struct(d.png);

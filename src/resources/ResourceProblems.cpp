@@ -44,8 +44,8 @@ bool reportResourceProblem(ResourceKind kind, const std::wstring& name, std::str
         if (!reported().emplace(kind, name).second)
             return false;
     }
-    platform::debugOutput(describe(kind, name) + L": " +
-                          platform::utf8ToWide(std::string(reason)) + L"\n");
+    platform::debugOutput(describe(kind, name) + L": " + platform::utf8ToWide(std::string(reason)) +
+                          L"\n");
     return true;
 }
 

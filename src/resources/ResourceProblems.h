@@ -9,8 +9,8 @@ namespace resources {
 
 enum class ResourceKind { Picture, Sound, Clip };
 
-// Writes "Картинка «<name>» не загружена: <reason>" (or the sound's or clip's wording) the first time this kind and name fail, and
-// remembers them. Returns whether this was the first time.
+// Writes "Картинка «<name>» не загружена: <reason>" (or the sound's or clip's wording) the first
+// time this kind and name fail, and remembers them. Returns whether this was the first time.
 bool reportResourceProblem(ResourceKind kind, const std::wstring& name, std::string_view reason);
 
 // Whether this kind and name failed before (and were reported).

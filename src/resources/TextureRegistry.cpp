@@ -136,10 +136,10 @@ TextureHandle TextureRegistry::registerPicture(const std::wstring& name,
     resources::DecodedPicture picture;
     if (!resources::decodePicture(bytes, allocate, picture)) {
         releaseDeviceTexture(*e);
-        resources::reportResourceProblem(
-            resources::ResourceKind::Picture, name,
-            picture.failure.empty() ? std::string_view("not a PNG or JPEG picture")
-                                    : std::string_view(picture.failure));
+        resources::reportResourceProblem(resources::ResourceKind::Picture, name,
+                                         picture.failure.empty()
+                                             ? std::string_view("not a PNG or JPEG picture")
+                                             : std::string_view(picture.failure));
         return invalidHandle();
     }
     e->imageRect = RECT{0, 0, picture.width, picture.height};

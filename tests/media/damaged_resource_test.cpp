@@ -1,16 +1,15 @@
 // A sound that cannot be used is named once on standard error with the reason, however often it
 // is asked for.
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
-#include <unistd.h>
-
 #include "../support/WindowFixture.h"
 #include "MediaTestSupport.h"
 #include "media/CSoundSystem.h"
 #include "resources/IMResourceManager.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <unistd.h>
 
 using namespace media_test;
 
@@ -51,10 +50,13 @@ INSTANTIATE_TEST_SUITE_P(
     Sounds, DamagedSoundCase,
     ::testing::Values(DamagedSound{"Missing", "", "no such file"},
                       DamagedSound{"NotOgg", "это не звук", "not a playable Ogg Vorbis stream"},
-                      DamagedSound{"CutOgg", [] {
-                          const auto whole = readBytes(dataPath("tone_44000_stereo.ogg"));
-                          return std::string(whole.begin(), whole.begin() + 200);
-                      }(), "not a playable Ogg Vorbis stream"}),
+                      DamagedSound{"CutOgg",
+                                   [] {
+                                       const auto whole =
+                                           readBytes(dataPath("tone_44000_stereo.ogg"));
+                                       return std::string(whole.begin(), whole.begin() + 200);
+                                   }(),
+                                   "not a playable Ogg Vorbis stream"}),
     [](const auto& param) { return std::string(param.param.name); });
 
 } // namespace

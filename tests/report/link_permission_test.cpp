@@ -37,8 +37,8 @@ struct PlaceCase {
     // Makes what stands at report/r.xls.
     std::function<void(const Folders&)> arrange;
     Kind opened;
-    bool saves;             // the report's own save succeeds
-    bool readsEarlierRows;  // the earlier workbook's rows are in the report
+    bool saves;            // the report's own save succeeds
+    bool readsEarlierRows; // the earlier workbook's rows are in the report
 };
 
 // Everything in both folders, links by their targets and files by their bytes.
@@ -116,8 +116,7 @@ INSTANTIATE_TEST_SUITE_P(
     Places, ReportPlaceTest,
     ::testing::Values(
         PlaceCase{"Nothing", [](const Folders&) {}, Kind::NewFile, true, false},
-        PlaceCase{"Workbook",
-                  [](const Folders& f) { earlierWorkbook(f.report / "r.xls"); },
+        PlaceCase{"Workbook", [](const Folders& f) { earlierWorkbook(f.report / "r.xls"); },
                   Kind::ExistingFile, true, true},
         PlaceCase{"LinkToAWorkbookInTheFolder",
                   [](const Folders& f) {
@@ -132,8 +131,8 @@ INSTANTIATE_TEST_SUITE_P(
                   },
                   Kind::LinkRefused, false, false},
         PlaceCase{"DanglingLinkInTheFolder",
-                  [](const Folders& f) { link("нет.xls", f.report / "r.xls"); },
-                  Kind::LinkRefused, false, false},
+                  [](const Folders& f) { link("нет.xls", f.report / "r.xls"); }, Kind::LinkRefused,
+                  false, false},
         PlaceCase{"DanglingLinkElsewhere",
                   [](const Folders& f) { link(f.other / "нет.xls", f.report / "r.xls"); },
                   Kind::LinkRefused, false, false},

@@ -3,11 +3,11 @@
 // being read, and a resource that cannot be used is named once on standard error.
 
 #include "render/RenderFixture.h"
-#include "resources/ImageDecoder.h"
 #include "resources/EmbeddedAssets.h"
+#include "resources/ImageDecoder.h"
 #include "resources/NumberedResources.h"
-#include "resources/ResourceProblems.h"
 #include "resources/PictureMaker.h"
+#include "resources/ResourceProblems.h"
 
 #include <filesystem>
 #include <fstream>
@@ -95,7 +95,8 @@ TEST_P(PictureBudgetTest, IsJudgedFromTheHeaderBeforeAnyStorageIsAskedFor) {
         testing::internal::GetCapturedStderr();
         EXPECT_EQ(asked, size.withinBudget ? 1 : 0);
         if (!size.withinBudget) {
-            EXPECT_EQ(picture.failure, png ? "libpng error: picture too large" : "picture too large");
+            EXPECT_EQ(picture.failure,
+                      png ? "libpng error: picture too large" : "picture too large");
         }
     }
 }
@@ -104,10 +105,8 @@ INSTANTIATE_TEST_SUITE_P(Sizes, PictureBudgetTest,
                          ::testing::Values(SizeCase{16384, 16384, false},
                                            SizeCase{4096, 4096, true},
                                            SizeCase{4097, 4096, false}, // rounds up to 8192
-                                           SizeCase{8192, 2048, true},
-                                           SizeCase{8192, 2049, false},
-                                           SizeCase{16384, 1, true},
-                                           SizeCase{16385, 1, false},
+                                           SizeCase{8192, 2048, true}, SizeCase{8192, 2049, false},
+                                           SizeCase{16384, 1, true}, SizeCase{16385, 1, false},
                                            SizeCase{1, 65536, false}));
 
 class ResourceProblemTest : public RenderFixture {};
@@ -116,7 +115,8 @@ TEST_F(ResourceProblemTest, AHugePictureFileCostsNothingAndIsNamedOnce) {
     const std::string path = "resource-limits-" + std::to_string(getpid()) + ".png";
     const Bytes huge = headerOnlyPng(16384, 16384);
     std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(huge.data()), static_cast<std::streamsize>(huge.size()));
+        .write(reinterpret_cast<const char*>(huge.data()),
+               static_cast<std::streamsize>(huge.size()));
     const std::wstring name(path.begin(), path.end());
 
     testing::internal::CaptureStderr();
