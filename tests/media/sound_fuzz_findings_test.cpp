@@ -36,10 +36,13 @@ TEST(SoundFuzzFindings, DamagedSoundsLoadSafelyOrNotAtAll) {
             SCOPED_TRACE(entry.path().filename().string());
             if (auto source = SoundSource::fromMemory(bytes)) {
                 EXPECT_LE(framesDecoded(*source), source->playableSamples());
-                if (source->rewind()) EXPECT_LE(framesDecoded(*source), source->playableSamples());
+                if (source->rewind()) {
+                    EXPECT_LE(framesDecoded(*source), source->playableSamples());
+                }
             }
-            if (auto numbered = SoundSource::fromNumberedResource(resources::ResourceBytes::owned(bytes)))
+            if (auto numbered = SoundSource::fromNumberedResource(resources::ResourceBytes::owned(bytes))) {
                 EXPECT_LE(framesDecoded(*numbered), numbered->playableSamples());
+            }
         }
     }
     EXPECT_GE(inputs, 6);
