@@ -96,6 +96,25 @@ TEST(ReportLimitsTest, AWorkbookNeedingMoreThanTheParseBudgetIsTooLargeWithinBou
     EXPECT_EQ(readFile(file), bytes) << "the file is kept where it is";
 }
 
+// Running out of the budget at any point of a parse, the scanner's set-up included, unwinds to
+// "too large", never to "damaged", and a budget that suffices gives the whole document.
+TEST(ReportLimitsTest, AParseOutOfItsBudgetAtAnyPointIsTooLargeNeverDamaged) {
+    const std::string bytes = foreignWorkbook(300);
+    bool fitted = false;
+    for (std::size_t budget = 1024; budget <= (std::size_t{8} << 20); budget += budget / 3) {
+        SCOPED_TRACE(budget);
+        const report::ParsedWorkbook parsed = report::parseWorkbook(bytes, u"budget", budget);
+        if (parsed.document) {
+            fitted = true;
+            EXPECT_EQ(parsed.worksheets.size(), 1u);
+        } else {
+            EXPECT_TRUE(parsed.tooLarge) << parsed.problem;
+            EXPECT_FALSE(fitted) << "a larger budget failed where a smaller one fitted";
+        }
+    }
+    EXPECT_TRUE(fitted);
+}
+
 TEST(ReportLimitsTest, WhatIsAcceptedAndSavedIsReadByXmllint) {
     if (std::system("xmllint --version >/dev/null 2>&1") != 0)
         GTEST_SKIP() << "xmllint is not installed";
