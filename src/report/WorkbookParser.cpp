@@ -196,8 +196,10 @@ ParsedWorkbook parseWorkbook(std::string_view bytes, const std::u16string& syste
         // and the rows could not be added below them.
         parser.setCreateEntityReferenceNodes(false);
 
+        // The source's stream comes from the budget too: the parser does not give it back when it
+        // stops for lack of memory, and the budget's destruction then does.
         MemBufInputSource source(reinterpret_cast<const XMLByte*>(bytes.data()), bytes.size(),
-                                 systemId.c_str(), false);
+                                 systemId.c_str(), false, memory.get());
         parser.parse(source);
         DocumentPtr document(parser.adoptDocument(), DocumentRelease{memory});
         if (memory->exceeded())
