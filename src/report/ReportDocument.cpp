@@ -22,6 +22,7 @@ ReportDocument::ReportDocument(std::string bytes, const std::u16string& sheetNam
     ParsedWorkbook parsed = parseWorkbook(bytes, systemId);
     if (parsed.document) {
         whole_ = std::make_unique<WholeWorkbook>(std::move(parsed), sheetName_, bytes.size());
+        wholeSource_ = std::move(bytes);
         return;
     }
     verdict_ = parsed.tooLarge ? Verdict::TooLarge : Verdict::Damaged;
@@ -38,8 +39,10 @@ ReportDocument::ReportDocument(const std::u16string& sheetName) : sheetName_(she
 
 ReportDocument::~ReportDocument() = default;
 
-const std::string* ReportDocument::inPlaceBytes() const {
-    return inPlace_ ? &inPlace_->originalBytes() : nullptr;
+const std::string* ReportDocument::sourceBytes() const {
+    if (inPlace_)
+        return &inPlace_->originalBytes();
+    return wholeSource_ ? &*wholeSource_ : nullptr;
 }
 
 void ReportDocument::addRow(const ReportRow& row) {
@@ -59,7 +62,12 @@ std::optional<std::string> ReportDocument::serialize() const {
 
 void ReportDocument::commit(std::string saved) {
     // A DOM already holds what was written; only the in-place form moves on to the new bytes.
-    if (!inPlace_ || inPlace_->commit(std::move(saved)))
+    if (!inPlace_) {
+        if (whole_)
+            wholeSource_ = std::move(saved);
+        return;
+    }
+    if (inPlace_->commit(std::move(saved)))
         return;
     std::string bytes = inPlace_->originalBytes();
     *this =
@@ -77,6 +85,7 @@ const WholeWorkbook* ReportDocument::whole(const std::u16string& systemId) const
         for (const ReportRow& row : inPlace_->addedRows())
             whole->addRow(row);
         whole_ = std::move(whole);
+        wholeSource_ = bytes;
         inPlace_.reset();
     }
     return whole_.get();

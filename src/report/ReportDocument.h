@@ -40,8 +40,9 @@ public:
     bool taken() const { return verdict_ == Verdict::Taken; }
 
     bool inPlace() const { return inPlace_.has_value(); }
-    // The bytes an in-place document was taken from (or last committed); nothing otherwise.
-    const std::string* inPlaceBytes() const;
+    // The bytes the document was taken from or last committed (the document is these bytes and
+    // the rows added since); nothing for the template.
+    const std::string* sourceBytes() const;
 
     void addRow(const ReportRow& row);
     std::optional<std::string> serialize() const;
@@ -56,6 +57,8 @@ private:
     std::u16string sheetName_;
     mutable std::optional<InPlaceWorkbook> inPlace_;
     mutable std::unique_ptr<WholeWorkbook> whole_;
+    // What whole_ was built from, so that a save can tell the file unchanged without a parse.
+    mutable std::optional<std::string> wholeSource_;
     Verdict verdict_ = Verdict::Taken;
     std::string problem_;
 };

@@ -217,7 +217,7 @@ ReportSaveResult SpreadsheetReport::saveUnderLock(const std::string& target,
             return refused(SaveKind::WriteFailed, saveFailure(target, readError).reason);
         if (disk->size() > kMaximumReportFileSize)
             return refused(SaveKind::TooLarge, tooLargeMessage(target));
-        const std::string* known = document_.inPlaceBytes();
+        const std::string* known = document_.sourceBytes();
         if (own && known && *known == *disk) {
             // Unchanged since this report last read or wrote it: its own document is the merge.
             bytes = document_.serialize();
