@@ -24,6 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     std::string problem = report_test::openAddRowAndSave(bytes);
     if (problem.empty())
+        problem = report_test::openTwiceAndSaveBoth(bytes);
+    if (problem.empty())
         problem = report_test::compareInPlaceWithWholeDocument(bytes, u"Ученик", false).problem;
     if (problem.empty() && !bytes.starts_with("<?xml")) {
         const std::string declared = std::string(kSerializerDeclaration) + std::string(bytes);

@@ -8,6 +8,7 @@
 #include "platform/Platform.h"
 #include "platform/audio/AudioOutput.h"
 #include "resources/NumberedResources.h"
+#include "resources/ResourceProblems.h"
 
 CSoundSystem::CSoundSystem() = default;
 
@@ -95,20 +96,38 @@ std::uint32_t CSoundSystem::loadFromSource(
 
 std::uint32_t CSoundSystem::loadSound(const std::wstring& name) {
     return loadFromSource(name, [&name]() -> std::unique_ptr<SoundSource> {
+        using resources::ResourceKind;
+        // A sound that failed once is not read and opened again on every request.
+        if (resources::resourceFailedBefore(ResourceKind::Sound, name)) return nullptr;
+        auto failed = [&name](const char* reason) {
+            resources::reportResourceProblem(ResourceKind::Sound, name, reason);
+            return nullptr;
+        };
+        std::unique_ptr<SoundSource> source;
         if (const auto number = resources::parseResourceNumber(name)) {
             auto bytes = resources::loadNumberedResource(*number);
-            if (!bytes) return nullptr;
-            return SoundSource::fromNumberedResource(std::move(*bytes));
+            if (!bytes) return failed("no such numbered resource");
+            source = SoundSource::fromNumberedResource(std::move(*bytes));
+        } else {
+            const std::filesystem::path file(platform::toUtf8(name));
+            std::error_code error;
+            if (!std::filesystem::is_regular_file(file, error)) return failed("no such file");
+            source = SoundSource::fromFile(file);
         }
-        return SoundSource::fromFile(std::filesystem::path(platform::toUtf8(name)));
+        if (!source) return failed("not a playable Ogg Vorbis stream");
+        return source;
     });
 }
 
 std::uint32_t CSoundSystem::loadSound(const std::wstring& name, const void* data, std::size_t length) {
-    return loadFromSource(name, [data, length]() -> std::unique_ptr<SoundSource> {
+    return loadFromSource(name, [&name, data, length]() -> std::unique_ptr<SoundSource> {
         if (!data) return nullptr;
-        return SoundSource::fromMemory(
+        auto source = SoundSource::fromMemory(
             std::span<const std::uint8_t>(static_cast<const std::uint8_t*>(data), length));
+        if (!source)
+            resources::reportResourceProblem(resources::ResourceKind::Sound, name,
+                                             "not a playable Ogg Vorbis stream");
+        return source;
     });
 }
 

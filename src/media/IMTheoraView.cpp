@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/Platform.h"
+#include "resources/ResourceProblems.h"
 #include "resources/TextureRegistry.h"
 
 namespace {
@@ -29,8 +30,14 @@ void IMTheoraView::releaseFrameTextures() {
 
 void IMTheoraView::fail(const char* what) {
     // Reported once; from now on the view behaves as a clip that has ended.
-    if (!failed_)
-        platform::debugOutput(L"Видеоролик повреждён: " + platform::utf8ToWide(what) + L"\n");
+    if (!failed_) {
+        // Clips arrive as bare bytes; an embedded one is named after the asset that holds them.
+        const std::wstring name = resources::embeddedAssetNameOf(clipData_);
+        if (name.empty())
+            platform::debugOutput(L"Видеоролик повреждён: " + platform::utf8ToWide(what) + L"\n");
+        else
+            resources::reportResourceProblem(resources::ResourceKind::Clip, name, what);
+    }
     failed_ = true;
     if (last_ == INT_MAX) last_ = std::max(decoded_, 0);
 }

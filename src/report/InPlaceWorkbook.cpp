@@ -80,4 +80,43 @@ std::optional<std::string> InPlaceWorkbook::serialize() const {
     return out;
 }
 
+bool InPlaceWorkbook::commit(std::string saved) {
+    using Parent = AppendPoint::Parent;
+    if (saved.size() == bytes_.size()) {
+        // Nothing was added (serialize gave the bytes back as they were).
+        rows_.clear();
+        return true;
+    }
+    static constexpr std::string_view kTableEnd = "</Table>";
+    static constexpr std::string_view kSheetEnd = "</Worksheet>";
+    const std::size_t start = point_.offset + (point_.parentIsEmpty ? 1 : 0);
+    // What the empty-element parent turned into, "/>" becoming ">" ... "</Name>".
+    std::size_t wrapping = 0;
+    if (point_.parentIsEmpty) {
+        const std::size_t endTag = point_.parent == Parent::Table       ? kTableEnd.size()
+                                   : point_.parent == Parent::Worksheet ? kSheetEnd.size()
+                                                                        : sizeof "</Workbook>" - 1;
+        wrapping = endTag - 1;
+    }
+    const std::size_t additions = saved.size() - bytes_.size() - wrapping;
+    // The additions end with the rows' Table closing, and for a new worksheet its own end after.
+    std::size_t tableEnd = start + additions;
+    if (point_.parent == Parent::Worksheet)
+        tableEnd -= kTableEnd.size();
+    else if (point_.parent == Parent::Workbook)
+        tableEnd -= kTableEnd.size() + kSheetEnd.size();
+
+    bytes_ = std::move(saved);
+    rows_.clear();
+    if (std::string_view(bytes_).substr(tableEnd, kTableEnd.size()) == kTableEnd) {
+        point_ = AppendPoint{Parent::Table, tableEnd, false};
+        return true;
+    }
+    // Not where it must be: find it the long way rather than splice at a wrong place.
+    const auto point = findAppendPoint(bytes_, sheetName_, u"saved");
+    if (point)
+        point_ = *point;
+    return point.has_value();
+}
+
 } // namespace report

@@ -25,6 +25,11 @@ public:
     // The whole workbook with the added rows; nothing when the serializer fails on them.
     std::optional<std::string> serialize() const;
 
+    // `saved`, what serialize gave, was written: it becomes the workbook's bytes, without added
+    // rows, and the append point moves behind the rows just added. False when the point could
+    // not be placed; the workbook is then of no further use.
+    bool commit(std::string saved);
+
 private:
     // The new nodes as the serializer writes them in place: the rows, or a Table holding them,
     // or a new Worksheet.

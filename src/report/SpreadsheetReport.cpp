@@ -1,14 +1,11 @@
 #include "report/SpreadsheetReport.h"
 
-#include "report/AppendPoint.h"
 #include "report/DamagedFileName.h"
+#include "report/ReportFileLock.h"
 #include "report/ReportText.h"
-#include "report/WorkbookParser.h"
-#include "report/WorkbookTemplate.h"
 #include "report/XercesSession.h"
 
 #include <cerrno>
-#include <stdexcept>
 
 namespace report {
 
@@ -16,113 +13,142 @@ namespace fs = std::filesystem;
 
 namespace {
 
+using OpenKind = ReportOpenOutcome::Kind;
+using SaveKind = ReportSaveResult::Kind;
+
 std::u16string inGuillemets(const std::string& utf8Path) {
     return u"«" + fromUtf8(utf8Path) + u"»";
+}
+
+constexpr char16_t kSaveElsewhere[] = u" Отчёт можно сохранить под другим именем.";
+
+std::u16string tooLargeMessage(const std::string& file) {
+    return u"Файл отчёта " + inGuillemets(file) +
+           u" слишком велик, чтобы его прочитать. Он оставлен на месте и не будет перезаписан." +
+           kSaveElsewhere;
+}
+
+std::u16string unreadableMessage(const std::string& file) {
+    return u"Файл отчёта " + inGuillemets(file) +
+           u" не удаётся прочитать. Он оставлен как есть и не будет перезаписан; отчёт можно "
+           u"сохранить под другим именем.";
+}
+
+ReportSaveResult refused(SaveKind kind, std::u16string reason) {
+    return {kind, false, std::move(reason)};
 }
 
 } // namespace
 
 SpreadsheetReport::SpreadsheetReport(const std::u16string& filePathText,
                                      const std::u16string& sheetNameText, ReportLoading loading)
-    : path(toUtf8(filePathText)), sheetName_(toReportText(sheetNameText)) {
-    ensureXercesInitialised();
-    openDocument(loading);
+    : path(toUtf8(filePathText)), sheetName_(toReportText(sheetNameText)), loading_(loading),
+      document_((ensureXercesInitialised(), sheetName_)) {
+    openDocument();
 }
 
 SpreadsheetReport::~SpreadsheetReport() = default;
 
-void SpreadsheetReport::openDocument(ReportLoading loading) {
-    std::error_code ec;
-    const fs::file_status status = path.empty() ? fs::file_status{} : fs::status(path, ec);
-    if (!fs::exists(status)) {
-        openOutcome_ = {ReportOpenOutcome::Kind::NewFile, {}, {}};
-        adoptTemplate();
+void SpreadsheetReport::refuseOwnFile(OpenKind kind, std::u16string message) {
+    ownFileRefusal_ = message;
+    openOutcome_ = {kind, std::move(message), {}};
+}
+
+void SpreadsheetReport::openDocument() {
+    if (path.empty()) {
+        openOutcome_ = {OpenKind::NewFile, {}, {}};
         return;
     }
-
-    int readError = 0;
-    std::optional<std::string> bytes;
-    if (fs::is_regular_file(status))
-        bytes = readWholeFile(path, &readError);
-    if (!bytes) {
+    const ReportPlace place = inspectReportPlace(path);
+    switch (place.kind) {
+    case ReportPlace::Kind::Absent:
+        openOutcome_ = {OpenKind::NewFile, {}, {}};
+        return;
+    case ReportPlace::Kind::Folder:
+    case ReportPlace::Kind::Special:
         // Whatever is there is not ours to replace.
-        ownFileProtected_ = true;
-        openOutcome_ = {ReportOpenOutcome::Kind::KeptUntouched,
-                        u"Файл отчёта " + inGuillemets(path) +
-                            u" не удаётся прочитать. Он оставлен как есть и не будет "
-                            u"перезаписан; отчёт можно сохранить под другим именем.",
-                        {}};
-        adoptTemplate();
+        refuseOwnFile(OpenKind::KeptUntouched, unreadableMessage(path));
+        return;
+    case ReportPlace::Kind::File:
+    case ReportPlace::Kind::ReadOnlyFile:
+        break;
+    default:
+        refuseOwnFile(OpenKind::LinkRefused, describeRefusedPlace(place, path));
         return;
     }
 
-    if (loading == ReportLoading::InPlaceWhenPossible) {
-        // Everything the scan refuses, a damaged file included, is left to the full parse
-        // below, which decides as it always has.
-        if (const auto point = findAppendPoint(*bytes, sheetName_, fromUtf8(path))) {
-            inPlace_.emplace(std::move(*bytes), *point, sheetName_);
-            openOutcome_ = {ReportOpenOutcome::Kind::ExistingFile, {}, {}};
-            return;
-        }
+    // Held while the file is read and, if need be, set aside, so that no save runs meanwhile.
+    const std::optional<ReportFileLock> lock = place.kind == ReportPlace::Kind::File
+                                                   ? ReportFileLock::acquire(place.real, nullptr)
+                                                   : std::nullopt;
+    {
+        // Temporaries of a save that was killed; no save can be running while the lock is held.
+        if (lock)
+            removeStaleTemporaries(place.real);
     }
-
-    ParsedWorkbook parsed = parseWorkbook(*bytes, fromUtf8(path));
-    if (parsed.document) {
-        whole_ = std::make_unique<WholeWorkbook>(std::move(parsed), sheetName_, bytes->size());
-        openOutcome_ = {ReportOpenOutcome::Kind::ExistingFile, {}, {}};
+    if (place.size > kMaximumReportFileSize) {
+        refuseOwnFile(OpenKind::TooLarge, tooLargeMessage(path));
+        return;
+    }
+    std::optional<std::string> bytes = readWholeFile(place.real, nullptr);
+    if (!bytes) {
+        refuseOwnFile(OpenKind::KeptUntouched, unreadableMessage(path));
+        return;
+    }
+    if (bytes->size() > kMaximumReportFileSize) {
+        refuseOwnFile(OpenKind::TooLarge, tooLargeMessage(path));
         return;
     }
 
+    ReportDocument read(std::move(*bytes), sheetName_, fromUtf8(path), loading_);
+    switch (read.verdict()) {
+    case ReportDocument::Verdict::Taken:
+        document_ = std::move(read);
+        if (place.kind == ReportPlace::Kind::ReadOnlyFile)
+            refuseOwnFile(OpenKind::ReadOnly, describeRefusedPlace(place, path));
+        else
+            openOutcome_ = {OpenKind::ExistingFile, {}, {}};
+        return;
+    case ReportDocument::Verdict::TooLarge:
+        refuseOwnFile(OpenKind::TooLarge, tooLargeMessage(path));
+        return;
+    case ReportDocument::Verdict::Damaged:
+        break;
+    }
+
+    if (place.throughLink) {
+        // Moving the link aside would leave what it points to alone anyway; both stay as they are.
+        refuseOwnFile(OpenKind::LinkRefused,
+                      u"Файл отчёта " + inGuillemets(path) + u" — ссылка на файл " +
+                          inGuillemets(place.real.string()) +
+                          u", который не является отчётом. Он оставлен как есть и не будет "
+                          u"перезаписан." +
+                          kSaveElsewhere);
+        return;
+    }
     int renameError = 0;
-    const fs::path aside = setDamagedFileAside(path, &renameError);
+    const fs::path aside = place.kind == ReportPlace::Kind::ReadOnlyFile
+                               ? fs::path()
+                               : setDamagedFileAside(path, &renameError);
     if (aside.empty()) {
-        ownFileProtected_ = true;
-        openOutcome_ = {ReportOpenOutcome::Kind::KeptUntouched,
-                        u"Файл отчёта " + inGuillemets(path) +
-                            u" повреждён, а отложить его не удалось (" +
-                            describeError(renameError) +
-                            u"). Он оставлен как есть и не будет перезаписан; отчёт можно "
-                            u"сохранить под другим именем.",
-                        {}};
+        refuseOwnFile(OpenKind::KeptUntouched,
+                      u"Файл отчёта " + inGuillemets(path) +
+                          u" повреждён, а отложить его не удалось" +
+                          (renameError ? u" (" + describeError(renameError) + u")" : u"") +
+                          u". Он оставлен как есть и не будет перезаписан; отчёт можно "
+                          u"сохранить под другим именем.");
     } else {
-        openOutcome_ = {ReportOpenOutcome::Kind::DamagedSetAside,
+        openOutcome_ = {OpenKind::DamagedSetAside,
                         u"Файл отчёта " + inGuillemets(path) +
                             u" повреждён и не читается. Он сохранён под именем " +
                             inGuillemets(aside.string()) + u", отчёт начат заново.",
                         fromUtf8(aside.string())};
     }
-    adoptTemplate();
-}
-
-void SpreadsheetReport::adoptTemplate() {
-    ParsedWorkbook parsed = parseWorkbook(workbookTemplate(), kTemplateSystemId);
-    if (!parsed.document)
-        throw std::logic_error("the built-in workbook template does not parse");
-    whole_ =
-        std::make_unique<WholeWorkbook>(std::move(parsed), sheetName_, workbookTemplate().size());
-}
-
-const WholeWorkbook* SpreadsheetReport::wholeWorkbook() const {
-    if (!whole_ && inPlace_) {
-        const std::string& bytes = inPlace_->originalBytes();
-        ParsedWorkbook parsed = parseWorkbook(bytes, fromUtf8(path));
-        // The scan accepted these bytes, so the parse does too, short of running out of memory.
-        if (!parsed.document)
-            return nullptr;
-        auto whole = std::make_unique<WholeWorkbook>(std::move(parsed), sheetName_, bytes.size());
-        for (const ReportRow& row : inPlace_->addedRows())
-            whole->addRow(row);
-        whole_ = std::move(whole);
-        inPlace_.reset();
-    }
-    return whole_.get();
 }
 
 void SpreadsheetReport::addRow(ReportRow row) {
-    if (inPlace_)
-        inPlace_->addRow(std::move(row));
-    else
-        whole_->addRow(row);
+    document_.addRow(row);
+    rows_.push_back(std::move(row));
 }
 
 void SpreadsheetReport::addRow(const std::u16string& label, const std::u16string& value,
@@ -135,9 +161,7 @@ void SpreadsheetReport::addEmptyRow() {
 }
 
 std::optional<std::string> SpreadsheetReport::serialize() const {
-    if (inPlace_)
-        return inPlace_->serialize();
-    return whole_->serialize();
+    return document_.serialize();
 }
 
 bool SpreadsheetReport::isOwnFile(const std::string& target) const {
@@ -153,17 +177,81 @@ bool SpreadsheetReport::isOwnFile(const std::string& target) const {
 ReportSaveResult SpreadsheetReport::save(const std::u16string& targetText) {
     const std::string target = targetText.empty() ? path : toUtf8(targetText);
     if (target.empty())
-        return {false, u"Не указано имя файла для сохранения отчёта."};
-    if (ownFileProtected_ && isOwnFile(target)) {
-        return {false, u"Файл отчёта " + inGuillemets(target) +
-                           u" не был прочитан и потому не перезаписывается. Сохраните отчёт под "
-                           u"другим именем."};
+        return refused(SaveKind::Refused, u"Не указано имя файла для сохранения отчёта.");
+    const bool own = targetText.empty() || isOwnFile(target);
+    if (own && !ownFileRefusal_.empty())
+        return refused(SaveKind::Refused, ownFileRefusal_);
+
+    const ReportPlace place = inspectReportPlace(target);
+    if (place.kind != ReportPlace::Kind::Absent && place.kind != ReportPlace::Kind::File)
+        return refused(SaveKind::Refused, describeRefusedPlace(place, target));
+    int lockError = 0;
+    const std::optional<ReportFileLock> lock = ReportFileLock::acquire(place.real, &lockError);
+    if (!lock)
+        return refused(SaveKind::WriteFailed, saveFailure(target, lockError).reason);
+    removeStaleTemporaries(place.real);
+    // Another saver may have made or changed the file while this one waited.
+    const ReportPlace now = inspectReportPlace(target);
+    if (now.kind != ReportPlace::Kind::Absent && now.kind != ReportPlace::Kind::File)
+        return refused(SaveKind::Refused, describeRefusedPlace(now, target));
+    return saveUnderLock(target, now, own);
+}
+
+ReportSaveResult SpreadsheetReport::saveUnderLock(const std::string& target,
+                                                  const ReportPlace& place, bool own) {
+    std::error_code ec;
+    const std::string key = fs::weakly_canonical(place.real, ec).string();
+    const std::size_t alreadySaved = own ? savedToOwn_ : savedElsewhere_[key];
+
+    std::optional<ReportDocument> merged;
+    std::optional<std::string> bytes;
+    if (place.kind == ReportPlace::Kind::Absent) {
+        // Nothing there to merge with: the whole report as this object knows it.
+        bytes = document_.serialize();
+    } else {
+        if (place.size > kMaximumReportFileSize)
+            return refused(SaveKind::TooLarge, tooLargeMessage(target));
+        int readError = 0;
+        std::optional<std::string> disk = readWholeFile(place.real, &readError);
+        if (!disk)
+            return refused(SaveKind::WriteFailed, saveFailure(target, readError).reason);
+        if (disk->size() > kMaximumReportFileSize)
+            return refused(SaveKind::TooLarge, tooLargeMessage(target));
+        const std::string* known = document_.sourceBytes();
+        if (own && known && *known == *disk) {
+            // Unchanged since this report last read or wrote it: its own document is the merge.
+            bytes = document_.serialize();
+        } else {
+            merged.emplace(std::move(*disk), sheetName_, fromUtf8(target), loading_);
+            if (merged->verdict() == ReportDocument::Verdict::TooLarge)
+                return refused(SaveKind::TooLarge, tooLargeMessage(target));
+            if (merged->verdict() == ReportDocument::Verdict::Damaged)
+                return refused(SaveKind::DamagedThere,
+                               u"Файл " + inGuillemets(target) +
+                                   u" не читается как отчёт. Он оставлен как есть, строки в "
+                                   u"него не записаны." +
+                                   kSaveElsewhere);
+            for (std::size_t i = alreadySaved; i < rows_.size(); ++i)
+                merged->addRow(rows_[i]);
+            bytes = merged->serialize();
+        }
     }
-    const std::optional<std::string> bytes = serialize();
     if (!bytes)
-        return {false,
-                u"Не удалось подготовить отчёт к записи в файл " + inGuillemets(target) + u"."};
-    return writeFileAtomically(target, *bytes);
+        return refused(SaveKind::WriteFailed, u"Не удалось подготовить отчёт к записи в файл " +
+                                                  inGuillemets(target) + u".");
+    const FileResult written = writeFileAtomically(place.real, *bytes);
+    if (!written)
+        return refused(SaveKind::WriteFailed, written.reason);
+
+    if (own) {
+        savedToOwn_ = rows_.size();
+        if (merged)
+            document_ = std::move(*merged);
+        document_.commit(std::move(*bytes));
+    } else {
+        savedElsewhere_[key] = rows_.size();
+    }
+    return {SaveKind::Saved, true, {}};
 }
 
 std::u16string SpreadsheetReport::filePath() const {
@@ -171,7 +259,7 @@ std::u16string SpreadsheetReport::filePath() const {
 }
 
 std::optional<std::vector<std::vector<std::u16string>>> SpreadsheetReport::tableRows() const {
-    const WholeWorkbook* whole = wholeWorkbook();
+    const WholeWorkbook* whole = document_.whole(fromUtf8(path));
     if (!whole)
         return std::nullopt;
     return whole->tableRows();

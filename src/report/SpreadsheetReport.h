@@ -1,17 +1,28 @@
 #pragma once
 // The per-pupil report: an Excel 2003 XML workbook with one worksheet per pupil, two columns and
 // one row per statistic. Rows of every run are appended to the same file.
+//
+// Several savers may share one file (the program started twice, two pupils at two programs on one
+// machine): a save takes the file's lock, reads the file as it is on disk then, adds the rows this
+// report has not yet put there, writes the result atomically and lets go. No saver's rows are
+// lost, and each saver's rows keep their order.
 
 #include "report/AtomicFile.h"
-#include "report/InPlaceWorkbook.h"
-#include "report/WholeWorkbook.h"
+#include "report/ReportDocument.h"
+#include "report/ReportPlace.h"
 
-#include <memory>
+#include <cstddef>
+#include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace report {
+
+// Report files beyond this size are not read at all: no report grows near it, and the in-place
+// scan and the save each hold a copy of the file.
+inline constexpr std::uintmax_t kMaximumReportFileSize = std::uintmax_t{64} << 20;
 
 // What opening found on disk, so that a screen can tell the teacher.
 struct ReportOpenOutcome {
@@ -20,22 +31,27 @@ struct ReportOpenOutcome {
         ExistingFile,    // the file was read and is extended
         DamagedSetAside, // the file could not be parsed; it was renamed and a new one is begun
         KeptUntouched,   // the file could not be read or moved aside; it will not be overwritten
+        TooLarge,        // the file is larger than can be read; it stays where it is, unwritten
+        ReadOnly,        // the file was read, but it is write-protected; saving there is refused
+        LinkRefused,     // the path is a link the report does not follow; nothing is written there
     };
     Kind kind = Kind::NewFile;
     std::u16string message;      // Russian, empty for NewFile and ExistingFile
     std::u16string setAsidePath; // where the damaged file now is (DamagedSetAside only)
 };
 
-using ReportSaveResult = FileResult;
-
-// How an existing report file is taken in.
-enum class ReportLoading {
-    // A file in the serializer's own form (every file this program wrote) is kept as its bytes
-    // and rows are spliced in when saving; any other file is parsed into a DOM. Both give the
-    // same saved bytes.
-    InPlaceWhenPossible,
-    // Always parsed into a DOM and written out whole.
-    WholeDocument,
+struct ReportSaveResult {
+    enum class Kind {
+        Saved,
+        Refused,      // the place is not written by the rules (read-only, a link, unread file)
+        DamagedThere, // the file there is not a workbook the rows can be added to; left as it is
+        TooLarge,     // the file there is larger than can be read; left as it is
+        WriteFailed,  // the file system refused (no folder, no space, no permission)
+    };
+    Kind kind = Kind::Saved;
+    bool ok = false;
+    std::u16string reason; // Russian, for a screen; empty when ok
+    explicit operator bool() const { return ok; }
 };
 
 class SpreadsheetReport {
@@ -52,7 +68,7 @@ public:
 
     // Whether the report is kept as the file's bytes and saving splices the new rows in; false
     // once the whole document has been built (tableRows builds it).
-    bool appendsInPlace() const { return inPlace_.has_value(); }
+    bool appendsInPlace() const { return document_.inPlace(); }
 
     // Appends a two-cell row: the label as a String cell, the value with the given cell type
     // ("String" or "Number").
@@ -60,8 +76,9 @@ public:
                 const std::u16string& type);
     void addEmptyRow();
 
-    // Writes the whole document to `path`, or to the report's own file when it is empty. The
-    // report's own file stays the same either way.
+    // Puts the rows this report has not yet put into the file at `path` (the report's own file
+    // when empty) into it: merged into what is on disk now, or, where there is no file yet, the
+    // whole report as this object knows it. The report's own file stays the same either way.
     ReportSaveResult save(const std::u16string& path = {});
 
     std::u16string filePath() const;
@@ -71,27 +88,29 @@ public:
     // as the printer receives them; nothing when the worksheet has no Table.
     std::optional<std::vector<std::vector<std::u16string>>> tableRows() const;
 
-    // The document as the serializer writes it (what save puts into the file).
+    // The report as this object knows it, as the serializer writes it.
     std::optional<std::string> serialize() const;
 
 private:
-    void openDocument(ReportLoading loading);
-    void adoptTemplate();
+    void openDocument();
+    void refuseOwnFile(ReportOpenOutcome::Kind kind, std::u16string message);
     void addRow(ReportRow row);
-    // The document of an in-place report is built when something needs to read it.
-    const WholeWorkbook* wholeWorkbook() const;
     bool isOwnFile(const std::string& target) const;
+    ReportSaveResult saveUnderLock(const std::string& target, const ReportPlace& place, bool own);
 
     std::string path;          // UTF-8, the file the report belongs to
     std::u16string sheetName_; // value of the worksheet's ss:Name
+    ReportLoading loading_;
 
-    // Exactly one of these holds the report; the whole document replaces the in-place form when
-    // it is first needed.
-    mutable std::optional<InPlaceWorkbook> inPlace_;
-    mutable std::unique_ptr<WholeWorkbook> whole_;
+    // The file as last read or written, with the rows not yet saved to it.
+    ReportDocument document_;
+
+    std::vector<ReportRow> rows_;                       // every row added since opening, in order
+    std::size_t savedToOwn_ = 0;                        // rows_ before this are in the own file
+    std::map<std::string, std::size_t> savedElsewhere_; // the same, per other file (real path)
 
     ReportOpenOutcome openOutcome_;
-    bool ownFileProtected_ = false; // the file on disk could not be read: never replace it
+    std::u16string ownFileRefusal_; // why the own file is never written; empty when it may be
 };
 
 } // namespace report

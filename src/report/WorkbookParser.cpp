@@ -1,7 +1,7 @@
 #include "report/WorkbookParser.h"
 
+#include "report/BudgetedMemory.h"
 #include "report/InsulatedParser.h"
-
 #include "report/XercesSession.h"
 
 #include <algorithm>
@@ -10,6 +10,7 @@
 #include <xercesc/parsers/XercesDOMParser.hpp>
 #include <xercesc/sax/ErrorHandler.hpp>
 #include <xercesc/sax/SAXParseException.hpp>
+#include <xercesc/util/OutOfMemoryException.hpp>
 #include <xercesc/util/SecurityManager.hpp>
 #include <xercesc/util/XMLEntityResolver.hpp>
 #include <xercesc/util/XMLResourceIdentifier.hpp>
@@ -22,6 +23,7 @@ using namespace xercesc;
 void DocumentRelease::operator()(DOMDocument* document) const {
     if (document)
         document->release();
+    // `memory` goes with this deleter, after the document it holds.
 }
 
 namespace {
@@ -92,7 +94,18 @@ bool hasExternalIdentifiers(const DOMDocumentType* doctype) {
 // element by asking the node, and in this Xerces every such question is a dynamic_cast.
 class WorkbookBuilder final : public XercesDOMParser {
 public:
-    using XercesDOMParser::XercesDOMParser;
+    struct EntityTextExceeded {};
+
+    explicit WorkbookBuilder(MemoryManager* memory) : XercesDOMParser(nullptr, memory) {}
+
+    // Each expansion in content passes here, nested ones included: the sum of the replacement
+    // texts is what the document grows by.
+    void startEntityReference(const XMLEntityDecl& entity) override {
+        entityText_ += entity.getValueLen();
+        if (entityText_ > kWorkbookEntityTextLimit)
+            throw EntityTextExceeded{};
+        XercesDOMParser::startEntityReference(entity);
+    }
 
     void startElement(const XMLElementDecl& decl, const unsigned int urlId,
                       const XMLCh* const prefix, const RefVectorOf<XMLAttr>& attributes,
@@ -150,6 +163,7 @@ private:
 
     std::vector<DOMNode*> openParents_; // the parent of each open element, outermost first
     std::size_t deepest_ = 0;
+    std::size_t entityText_ = 0; // characters of entity text expanded so far
     std::vector<ParsedWorksheet> worksheets_;
     std::vector<OpenSheet> openSheets_; // worksheets not yet closed, outermost first
     // Open worksheets from this index on have no table yet; a table goes to all of them at once,
@@ -158,27 +172,38 @@ private:
 };
 
 ParsedWorkbook refuse(std::string problem) {
-    return {nullptr, {}, std::move(problem)};
+    return {nullptr, {}, std::move(problem), false};
+}
+
+ParsedWorkbook tooLarge() {
+    return {nullptr, {}, "needs more memory than a parse may take", true};
 }
 
 } // namespace
 
-ParsedWorkbook parseWorkbook(std::string_view bytes, const std::u16string& systemId) {
+ParsedWorkbook parseWorkbook(std::string_view bytes, const std::u16string& systemId,
+                             std::size_t memoryBudget) {
     ensureXercesInitialised();
+    // Declared before the parser: everything the parser and the document take comes from it.
+    auto memory = std::make_shared<BudgetedMemory>(memoryBudget);
     try {
         RefusingEntityResolver resolver;
         RecordingErrorHandler errors;
         SecurityManager security;
-        WorkbookBuilder parser;
+        WorkbookBuilder parser(memory.get());
         insulateParser(parser, resolver, security, errors);
         // Entity contents become ordinary nodes: entity-reference subtrees would be read-only
         // and the rows could not be added below them.
         parser.setCreateEntityReferenceNodes(false);
 
+        // The source's stream comes from the budget too: the parser does not give it back when it
+        // stops for lack of memory, and the budget's destruction then does.
         MemBufInputSource source(reinterpret_cast<const XMLByte*>(bytes.data()), bytes.size(),
-                                 systemId.c_str(), false);
+                                 systemId.c_str(), false, memory.get());
         parser.parse(source);
-        DocumentPtr document(parser.adoptDocument());
+        DocumentPtr document(parser.adoptDocument(), DocumentRelease{memory});
+        if (memory->exceeded())
+            return tooLarge();
 
         if (!errors.problem().empty())
             return refuse(errors.problem());
@@ -194,7 +219,14 @@ ParsedWorkbook parseWorkbook(std::string_view bytes, const std::u16string& syste
             return refuse("nested too deeply");
         if (std::u16string_view(document->getDocumentElement()->getNodeName()) != u"Workbook")
             return refuse("the document element is not Workbook");
-        return {std::move(document), parser.takeWorksheets(), {}};
+        memory->lift();
+        return {std::move(document), parser.takeWorksheets(), {}, false};
+    } catch (const WorkbookBuilder::EntityTextExceeded&) {
+        return refuse("entities expand to more text than a workbook holds");
+    } catch (const OutOfMemoryException&) {
+        return tooLarge();
+    } catch (const std::bad_alloc&) {
+        return tooLarge();
     } catch (const XMLException& e) {
         return refuse(narrow(e.getMessage()));
     } catch (const DOMException& e) {
@@ -204,7 +236,9 @@ ParsedWorkbook parseWorkbook(std::string_view bytes, const std::u16string& syste
     } catch (const std::exception& e) {
         return refuse(e.what());
     } catch (...) {
-        // Xerces throws its OutOfMemoryException and error codes outside the std hierarchy.
+        // Xerces throws error codes outside the std hierarchy.
+        if (memory->exceeded())
+            return tooLarge();
         return refuse("the parser failed");
     }
 }

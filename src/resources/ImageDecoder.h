@@ -7,11 +7,18 @@
 #include <functional>
 #include <optional>
 #include <span>
+#include <string>
 
 namespace resources {
 
 // Pictures wider or taller than this are refused before any texel storage is asked for.
 constexpr int maxPictureExtent = 16384;
+
+// Nor may a picture's texture take more than this: each side rounded up to a power of two, four
+// bytes a texel (4096 × 4096 at most). Checked from the header, before any row is decoded, so a
+// small file that claims a huge picture costs nothing.
+constexpr std::size_t maxPictureBytes = std::size_t{64} << 20;
+bool pictureWithinBudget(std::uint64_t width, std::uint64_t height);
 
 struct TexelTarget {
     std::uint8_t* texels = nullptr; // row r starts at texels + r * pitch
@@ -24,6 +31,7 @@ using TexelAllocator = std::function<std::optional<TexelTarget>(int width, int h
 struct DecodedPicture {
     int width = 0;
     int height = 0;
+    std::string failure; // why the decode failed, as the decoder library said it; empty on success
 };
 
 enum class DecodeStatus { Decoded, NotPng, Failed };

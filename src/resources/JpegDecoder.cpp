@@ -10,6 +10,7 @@
 #include <jerror.h>
 #include <jpeglib.h>
 #include <optional>
+#include <string>
 
 namespace resources {
 
@@ -23,7 +24,13 @@ constexpr long maxDecoderMemory = 256L * 1024 * 1024;
 struct JpegErrors {
     jpeg_error_mgr standard;
     std::jmp_buf recovery;
+    std::string* failure = nullptr;
 };
+
+void noteFailure(JpegErrors& errors, std::string why) {
+    if (errors.failure && errors.failure->empty())
+        *errors.failure = std::move(why);
+}
 
 struct JpegDecode {
     jpeg_decompress_struct info;
@@ -39,14 +46,20 @@ struct JpegDecode {
 
 void leaveWithMessage(j_common_ptr info) {
     (*info->err->output_message)(info);
-    std::longjmp(reinterpret_cast<JpegErrors*>(info->err)->recovery, 1);
+    char message[JMSG_LENGTH_MAX] = {};
+    (*info->err->format_message)(info, message);
+    auto* errors = reinterpret_cast<JpegErrors*>(info->err);
+    noteFailure(*errors, message);
+    std::longjmp(errors->recovery, 1);
 }
 
 void limitScans(j_common_ptr info) {
     auto* decompress = reinterpret_cast<j_decompress_ptr>(info);
     if (decompress->progressive_mode && decompress->input_scan_number > maxProgressiveScans) {
         std::fprintf(stderr, "JPEG has more than %d scans\n", maxProgressiveScans);
-        std::longjmp(reinterpret_cast<JpegErrors*>(info->err)->recovery, 1);
+        auto* errors = reinterpret_cast<JpegErrors*>(info->err);
+        noteFailure(*errors, "more than " + std::to_string(maxProgressiveScans) + " scans");
+        std::longjmp(errors->recovery, 1);
     }
 }
 
@@ -105,9 +118,9 @@ bool readJpeg(JpegDecode& d, jpeg_source_mgr& source, const TexelAllocator& allo
     d.progress.progress_monitor = limitScans;
     d.info.progress = &d.progress;
     jpeg_read_header(&d.info, TRUE);
-    if (d.info.image_width > static_cast<JDIMENSION>(maxPictureExtent) ||
-        d.info.image_height > static_cast<JDIMENSION>(maxPictureExtent)) {
+    if (!pictureWithinBudget(d.info.image_width, d.info.image_height)) {
         std::fprintf(stderr, "JPEG picture too large\n");
+        noteFailure(d.errors, "picture too large");
         d.destroy();
         return false;
     }
@@ -120,6 +133,7 @@ bool readJpeg(JpegDecode& d, jpeg_source_mgr& source, const TexelAllocator& allo
     const std::optional<TexelTarget> target =
         askForTexels(allocate, static_cast<int>(width), static_cast<int>(height));
     if (!target || !target->texels || target->pitch < static_cast<int>(width) * 4) {
+        noteFailure(d.errors, "no storage for the texels");
         d.destroy();
         return false;
     }
@@ -149,6 +163,8 @@ bool readJpeg(JpegDecode& d, jpeg_source_mgr& source, const TexelAllocator& allo
 bool decodeJpeg(std::span<const std::uint8_t> bytes, const TexelAllocator& allocate,
                 DecodedPicture& picture) {
     JpegDecode d{};
+    picture.failure.clear();
+    d.errors.failure = &picture.failure;
     d.info.err = jpeg_std_error(&d.errors.standard);
     d.errors.standard.error_exit = leaveWithMessage;
     jpeg_source_mgr source{};

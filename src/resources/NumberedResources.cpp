@@ -1,11 +1,14 @@
 #include "resources/NumberedResources.h"
 
+#include "platform/Platform.h"
 #include "resources/EmbeddedAssets.h"
 
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <fstream>
+#include <mutex>
+#include <set>
 #include <system_error>
 #include <unistd.h>
 
@@ -56,21 +59,32 @@ std::filesystem::path companionFolder() {
     return executable.parent_path() / "Animations";
 }
 
-std::optional<std::vector<std::uint8_t>> readWholeFile(const std::filesystem::path& path) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error))
+std::optional<std::vector<std::uint8_t>>
+readWholeFile(const std::filesystem::path& path, std::string* problem, std::uintmax_t maxSize) {
+    auto refuse = [problem](std::string why) -> std::optional<std::vector<std::uint8_t>> {
+        if (problem)
+            *problem = std::move(why);
         return std::nullopt;
+    };
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(path, error);
+    if (!std::filesystem::exists(status))
+        return refuse("no such file");
+    if (!std::filesystem::is_regular_file(status))
+        return refuse("not a regular file");
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    if (error)
+        return refuse(error.message());
+    if (size > maxSize)
+        return refuse("file of " + std::to_string(size) + " bytes is larger than the limit of " +
+                      std::to_string(maxSize));
     std::ifstream in(path, std::ios::binary);
     if (!in)
-        return std::nullopt;
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    if (size < 0)
-        return std::nullopt;
-    in.seekg(0, std::ios::beg);
+        return refuse("cannot be opened");
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-    if (size > 0 && !in.read(reinterpret_cast<char*>(bytes.data()), size))
-        return std::nullopt;
+    if (size > 0 &&
+        !in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size)))
+        return refuse("cannot be read");
     return bytes;
 }
 
@@ -84,20 +98,53 @@ const EmbeddedAsset* findEmbeddedNumber(long number) {
     return nullptr;
 }
 
-// "Animations/<number>", or failing that a file whose name is the number with any extension.
-std::optional<std::vector<std::uint8_t>> readCompanionFile(long number) {
+// The companion files that were refused, by number: not read again.
+std::set<long>& refusedCompanions() {
+    static std::set<long> numbers;
+    return numbers;
+}
+
+std::mutex& companionLock() {
+    static std::mutex lock;
+    return lock;
+}
+
+// The companion file of `number`: "Animations/<number>", or failing that a file whose name is the
+// number with any extension.
+std::optional<std::filesystem::path> findCompanionFile(long number) {
     const std::filesystem::path folder = companionFolder();
     if (folder.empty())
         return std::nullopt;
     const std::string name = std::to_string(number);
-    if (auto bytes = readWholeFile(folder / name))
-        return bytes;
     std::error_code error;
+    if (std::filesystem::exists(std::filesystem::symlink_status(folder / name, error)))
+        return folder / name;
     std::filesystem::directory_iterator it(folder, error), end;
     for (; !error && it != end; it.increment(error))
         if (it->path().stem() == name && it->path().has_extension())
-            if (auto bytes = readWholeFile(it->path()))
-                return bytes;
+            return it->path();
+    return std::nullopt;
+}
+
+std::optional<std::vector<std::uint8_t>> readCompanionFile(long number) {
+    {
+        const std::lock_guard<std::mutex> guard(companionLock());
+        if (refusedCompanions().count(number) != 0)
+            return std::nullopt;
+    }
+    const std::optional<std::filesystem::path> file = findCompanionFile(number);
+    if (!file)
+        return std::nullopt;
+    std::string problem;
+    if (auto bytes = readWholeFile(*file, &problem))
+        return bytes;
+    {
+        const std::lock_guard<std::mutex> guard(companionLock());
+        refusedCompanions().insert(number);
+    }
+    platform::debugOutput(L"Ресурс " + std::to_wstring(number) + L" из «" +
+                          platform::utf8ToWide(file->string()) + L"» не прочитан: " +
+                          platform::utf8ToWide(problem) + L"\n");
     return std::nullopt;
 }
 

@@ -28,13 +28,22 @@ private:
 // The whole of `name` read as a decimal number ("101", "+7", "0101"); nullopt otherwise.
 std::optional<long> parseResourceNumber(const std::wstring& name);
 
+// Files larger than this are never read: the largest resource the program has is a few megabytes,
+// and a picture may not decode to more than this either.
+constexpr std::uintmax_t maxResourceFileSize = std::uintmax_t{64} << 20;
+
 // Resource `number` from the program, then from the companion folder; nullopt when neither has it.
+// A companion file that is too large or cannot be read is refused once, said on standard error,
+// and not looked at again while the program runs.
 std::optional<ResourceBytes> loadNumberedResource(long number);
 
 // The folder holding the companion resources: "Animations" beside the running executable.
 std::filesystem::path companionFolder();
 
-// A whole file read into memory; nullopt when it cannot be opened or read.
-std::optional<std::vector<std::uint8_t>> readWholeFile(const std::filesystem::path& path);
+// A whole file read into memory; nullopt, with the reason in `problem`, when it is not a regular
+// file, is larger than `maxSize` (told from its size, without reading it), or cannot be read.
+std::optional<std::vector<std::uint8_t>>
+readWholeFile(const std::filesystem::path& path, std::string* problem = nullptr,
+              std::uintmax_t maxSize = maxResourceFileSize);
 
 } // namespace resources

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <png.h>
+#include <string>
 
 namespace resources {
 
@@ -44,6 +45,9 @@ void readFromMemory(png_structp png, png_bytep out, png_size_t length) {
 void reportPngError(png_structp png, png_const_charp message) {
     std::fprintf(stderr, "libpng error: %s\n", message);
     std::fflush(stderr);
+    if (auto* failure = static_cast<std::string*>(png_get_error_ptr(png));
+        failure && failure->empty())
+        *failure = std::string("libpng error: ") + message;
     png_longjmp(png, 1);
 }
 
@@ -60,8 +64,7 @@ void requestTransformations(png_structp png, png_infop info) {
     png_uint_32 width = 0, height = 0;
     int bitDepth = 0, colourType = 0;
     png_get_IHDR(png, info, &width, &height, &bitDepth, &colourType, nullptr, nullptr, nullptr);
-    if (width > static_cast<png_uint_32>(maxPictureExtent) ||
-        height > static_cast<png_uint_32>(maxPictureExtent))
+    if (!pictureWithinBudget(width, height))
         png_error(png, "picture too large");
 
     if (bitDepth == 16)
@@ -111,6 +114,7 @@ DecodeStatus readPng(PngDecode& d, MemoryReader& reader, const TexelAllocator& a
     const std::optional<TexelTarget> target =
         askForTexels(allocate, static_cast<int>(width), static_cast<int>(height));
     if (!target || !target->texels || target->pitch < static_cast<int>(width) * 4) {
+        picture.failure = "no storage for the texels";
         d.destroy();
         return DecodeStatus::Failed;
     }
@@ -134,7 +138,9 @@ DecodeStatus decodePng(std::span<const std::uint8_t> bytes, const TexelAllocator
     if (bytes.size() < 8 || png_sig_cmp(bytes.data(), 0, 8) != 0)
         return DecodeStatus::NotPng;
     PngDecode d;
-    d.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, reportPngError, nullptr);
+    picture.failure.clear();
+    d.png =
+        png_create_read_struct(PNG_LIBPNG_VER_STRING, &picture.failure, reportPngError, nullptr);
     if (!d.png)
         return DecodeStatus::Failed;
     d.info = png_create_info_struct(d.png);

@@ -4,6 +4,7 @@
 #include "resources/EmbeddedAssets.h"
 #include "resources/ImageDecoder.h"
 #include "resources/NumberedResources.h"
+#include "resources/ResourceProblems.h"
 #include "resources/SkinSet.h"
 
 #include <cstdio>
@@ -54,19 +55,26 @@ TextureHandle TextureRegistry::getTexture(const std::wstring& name) {
     const TextureHandle known = findTexture(name);
     if (known != invalidHandle())
         return takeReference(known);
+    // A picture that failed once is not read and decoded again on every request.
+    if (name.empty() || resources::resourceFailedBefore(resources::ResourceKind::Picture, name))
+        return invalidHandle();
     if (const std::optional<long> number = resources::parseResourceNumber(name)) {
         const std::optional<resources::ResourceBytes> resource =
             resources::loadNumberedResource(*number);
-        if (!resource)
+        if (!resource) {
+            resources::reportResourceProblem(resources::ResourceKind::Picture, name,
+                                             "no such numbered resource");
             return invalidHandle();
+        }
         return registerPicture(name, resource->bytes());
     }
-    if (name.empty())
-        return invalidHandle();
+    std::string problem;
     const std::optional<std::vector<std::uint8_t>> file =
-        resources::readWholeFile(std::filesystem::path(platform::toUtf8(name)));
-    if (!file)
+        resources::readWholeFile(std::filesystem::path(platform::toUtf8(name)), &problem);
+    if (!file) {
+        resources::reportResourceProblem(resources::ResourceKind::Picture, name, problem);
         return invalidHandle();
+    }
     return registerPicture(name, *file);
 }
 
@@ -136,6 +144,10 @@ TextureHandle TextureRegistry::registerPicture(const std::wstring& name,
     resources::DecodedPicture picture;
     if (!resources::decodePicture(bytes, allocate, picture)) {
         releaseDeviceTexture(*e);
+        resources::reportResourceProblem(resources::ResourceKind::Picture, name,
+                                         picture.failure.empty()
+                                             ? std::string_view("not a PNG or JPEG picture")
+                                             : std::string_view(picture.failure));
         return invalidHandle();
     }
     e->imageRect = RECT{0, 0, picture.width, picture.height};

@@ -32,6 +32,19 @@ std::vector<std::filesystem::path> filesIn(const std::filesystem::path& folder) 
     return files;
 }
 
+std::string repeated(std::string_view piece, int times) {
+    std::string s;
+    for (int i = 0; i < times; ++i)
+        s += piece;
+    return s;
+}
+
+// A Workbook holding `emptyFirst` empty elements, then elements nested `depth` deep below it.
+std::string nestedInWorkbook(int depth, int emptyFirst = 0) {
+    return "<Workbook>" + repeated("<e/>", emptyFirst) + repeated("<a>", depth) +
+           repeated("</a>", depth) + "</Workbook>";
+}
+
 struct DamagedCase {
     const char* name;
     std::string bytes;
@@ -83,29 +96,17 @@ INSTANTIATE_TEST_SUITE_P(
                     "<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">"
                     "<!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\">"
                     "<!ENTITY e \"&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;\">]><Workbook>&e;</Workbook>"},
-        DamagedCase{"TooDeep", std::string("<Workbook>") +
-                                   [] {
-                                       std::string s;
-                                       for (int i = 0; i < 1200; ++i)
-                                           s += "<a>";
-                                       for (int i = 0; i < 1200; ++i)
-                                           s += "</a>";
-                                       return s;
-                                   }() +
-                                   "</Workbook>"},
+        DamagedCase{"TooDeep", nestedInWorkbook(1200)},
+        // One element deeper than the common XML readers take.
+        DamagedCase{"JustTooDeep", nestedInWorkbook(256)},
+        // Few expansions of one large entity: within the count, far beyond any workbook's text.
+        DamagedCase{"QuadraticEntity",
+                    "<!DOCTYPE Workbook [<!ENTITY e \"" + std::string(200 * 1024, 'x') +
+                        "\">]><Workbook><Worksheet ss:Name=\"A\"><Table><Row><Cell><Data>" +
+                        repeated("&e;", 999) +
+                        "</Data></Cell></Row></Table></Worksheet></Workbook>"},
         // Empty elements open and close at once; they must not make deep nesting look shallow.
-        DamagedCase{"TooDeepAfterEmptyElements", std::string("<Workbook>") +
-                                                     [] {
-                                                         std::string s;
-                                                         for (int i = 0; i < 3000; ++i)
-                                                             s += "<e/>";
-                                                         for (int i = 0; i < 1200; ++i)
-                                                             s += "<a>";
-                                                         for (int i = 0; i < 1200; ++i)
-                                                             s += "</a>";
-                                                         return s;
-                                                     }() +
-                                                     "</Workbook>"}),
+        DamagedCase{"TooDeepAfterEmptyElements", nestedInWorkbook(1200, 3000)}),
     [](const auto& param) { return std::string(param.param.name); });
 
 // A file outside the report that a hostile document points at. inotify sees any open of it.

@@ -1,6 +1,6 @@
 // The fuzz target's seed corpus and every input it ever crashed on, run through the same checks:
-// the round trip (open as an existing report, add a row, save, open again) and in-place saving
-// against the whole document.
+// the round trip (open as an existing report, add a row, save, open again), two savers of one
+// file, and in-place saving against the whole document.
 
 #include "report_differential.h"
 #include "report_round_trip.h"
@@ -32,6 +32,7 @@ TEST(ReportFuzzRegressionTest, SeedCorpusAndFindingsRoundTripSafely) {
         SCOPED_TRACE(input.string());
         const std::string bytes = report_test::readFile(input);
         EXPECT_EQ(report_test::openAddRowAndSave(bytes), "");
+        EXPECT_EQ(report_test::openTwiceAndSaveBoth(bytes), "");
         EXPECT_EQ(report_test::compareInPlaceWithWholeDocument(bytes, u"Ученик").problem, "");
     }
 }

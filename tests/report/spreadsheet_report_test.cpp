@@ -372,9 +372,9 @@ TEST(SpreadsheetReportLimitsTest, LongAndModeratelyDeepWorkbooksAreRead) {
         manyRows += "<Row><Cell><Data>x</Data></Cell></Row><Row/>";
     manyRows += "</Table></Worksheet></Workbook>";
     std::string deep = "<Workbook>";
-    for (int i = 0; i < 900; ++i)
+    for (int i = 0; i < 255; ++i)
         deep += "<g>";
-    for (int i = 0; i < 900; ++i)
+    for (int i = 0; i < 255; ++i)
         deep += "</g>";
     deep += "</Workbook>";
 
