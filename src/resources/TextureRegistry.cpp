@@ -105,6 +105,22 @@ TextureHandle TextureRegistry::registerPicture(const std::wstring& name,
     auto e = std::make_unique<TextureEntry>();
     e->name = name;
     e->format = PixelFormat::ARGB;
+    if (!decodePicture(*e, bytes))
+        return invalidHandle();
+    return registerEntry(std::move(e));
+}
+
+void TextureRegistry::decodeDeferred(TextureEntry& entry) {
+    const std::span<const std::uint8_t> bytes = entry.undecodedPicture;
+    entry.undecodedPicture = {};
+    // A picture that cannot be decoded stays registered without texels: it draws nothing.
+    if (!decodePicture(entry, bytes))
+        platform::debugOutput(L"damaged embedded picture " + entry.name + L"\n");
+}
+
+bool TextureRegistry::decodePicture(TextureEntry& entry, std::span<const std::uint8_t> bytes) {
+    TextureEntry* e = &entry;
+    const std::wstring& name = entry.name;
     // The decoder writes its rows straight into the texel copy; the device texture is filled
     // from it afterwards.
     const resources::TexelAllocator allocate =
@@ -128,12 +144,13 @@ TextureHandle TextureRegistry::registerPicture(const std::wstring& name,
     resources::DecodedPicture picture;
     if (!resources::decodePicture(bytes, allocate, picture)) {
         releaseDeviceTexture(*e);
-        return invalidHandle();
+        e->texelCopy.clear();
+        return false;
     }
     e->imageRect = RECT{0, 0, picture.width, picture.height};
     if (e->texture && !uploadTexels(*e, picture.height))
         releaseDeviceTexture(*e);
-    return registerEntry(std::move(e));
+    return true;
 }
 
 TextureHandle TextureRegistry::registerEntry(std::unique_ptr<TextureEntry> e) {
@@ -145,13 +162,24 @@ TextureHandle TextureRegistry::registerEntry(std::unique_ptr<TextureEntry> e) {
 }
 
 void TextureRegistry::registerSkinSet() {
+    // Every skin picture gets its name and handle now, in order; its pixels are decoded when it
+    // is first read, so start-up decodes only what the first screen shows.
     for (const wchar_t* name : resources::skinPictureNames) {
         const resources::EmbeddedAsset* asset = resources::findEmbeddedAsset(std::wstring(name));
         if (!asset) {
             platform::debugOutput(L"missing embedded picture " + std::wstring(name) + L"\n");
             continue;
         }
-        loadTexture(name, asset->bytes.data(), asset->bytes.size());
+        const TextureHandle known = findTexture(name);
+        if (known != invalidHandle()) {
+            takeReference(known);
+            continue;
+        }
+        auto e = std::make_unique<TextureEntry>();
+        e->name = name;
+        e->format = PixelFormat::ARGB;
+        e->undecodedPicture = asset->bytes;
+        registerEntry(std::move(e));
     }
 }
 
