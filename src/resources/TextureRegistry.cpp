@@ -113,13 +113,8 @@ TextureHandle TextureRegistry::registerPicture(const std::wstring& name,
 void TextureRegistry::decodeDeferred(TextureEntry& entry) {
     const std::span<const std::uint8_t> bytes = entry.undecodedPicture;
     entry.undecodedPicture = {};
-    if (decodePicture(entry, bytes))
-        return;
-    // Read before there is a device: tried again on a later read. Otherwise the picture itself
-    // is at fault, and it stays registered without texels, drawing nothing.
-    if (!backend())
-        entry.undecodedPicture = bytes;
-    else
+    // A picture that cannot be decoded stays registered without texels: it draws nothing.
+    if (!decodePicture(entry, bytes))
         platform::debugOutput(L"damaged embedded picture " + entry.name + L"\n");
 }
 
