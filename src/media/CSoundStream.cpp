@@ -115,6 +115,8 @@ void CSoundStream::shutdown() {
 
 void CSoundStream::worker() {
     ring_.play();
+    // After the ring plays, so that the device cannot be let go between the two.
+    owner_->wakeOutput();
     for (;;) {
         const bool woken = wakeEvent_.waitFor(kPollPeriod);
         std::unique_lock<std::mutex> guard(lock_);

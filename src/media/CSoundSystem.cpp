@@ -32,12 +32,17 @@ int CSoundSystem::startSound() {
     std::string error;
     output_ = platform::AudioOutput::open(
         kOutputRate, 2,
-        [this](std::int16_t* samples, int frames) { mixer_.render(samples, frames); }, error);
+        [this](std::int16_t* samples, int frames) { mixer_.render(samples, frames); },
+        [this] { return mixer_.anyPlaying(); }, error);
     if (!output_) {
         platform::debugOutput(L"Звук недоступен: " + platform::utf8ToWide(error) + L"\n");
         return -1;
     }
     return 0;
+}
+
+void CSoundSystem::wakeOutput() {
+    if (output_) output_->wake();
 }
 
 bool CSoundSystem::isSoundMessage(std::uint32_t message) const {

@@ -63,6 +63,9 @@ public:
     std::uint32_t msgLabel() const { return msgLabel_; }
 
     bool hasAudioDevice() const { return output_ != nullptr; }
+    // A stream has started playing: the device, let go while everything was silent, is needed.
+    void wakeOutput();
+    const platform::AudioOutput* output() const { return output_.get(); }
     SoundMixer& mixer() { return mixer_; }
     // Null for 0 and unknown ids.
     CSoundStream* stream(std::uint32_t id) const;

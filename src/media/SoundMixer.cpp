@@ -16,6 +16,11 @@ void SoundMixer::remove(SoundRing* ring) {
     rings_.erase(std::remove(rings_.begin(), rings_.end(), ring), rings_.end());
 }
 
+bool SoundMixer::anyPlaying() {
+    std::lock_guard<std::mutex> guard(mutex_);
+    return std::any_of(rings_.begin(), rings_.end(), [](SoundRing* ring) { return ring->isPlaying(); });
+}
+
 void SoundMixer::render(std::int16_t* out, int frames) {
     if (frames <= 0) return;
     std::lock_guard<std::mutex> guard(mutex_);

@@ -19,6 +19,8 @@ public:
 
     // Fills `frames` interleaved stereo frames: the sum of all playing rings, clamped.
     void render(std::int16_t* out, int frames);
+    // True while any ring is playing.
+    bool anyPlaying();
 
 private:
     const int outRate_;

@@ -43,9 +43,19 @@ void GraphicsDevice::attachBackend(std::unique_ptr<render::RenderBackend> backen
 }
 
 const TextureEntry& GraphicsDevice::entry(TextureHandle handle) const {
-    if (handle < table_.size() && table_[handle])
-        return *table_[handle];
+    // Decoding a deferred picture on its first read changes nothing a reader can observe.
+    if (TextureEntry* e = const_cast<GraphicsDevice*>(this)->usableEntry(handle))
+        return *e;
     return emptyEntry();
+}
+
+TextureEntry* GraphicsDevice::usableEntry(TextureHandle handle) {
+    if (handle >= table_.size() || !table_[handle])
+        return nullptr;
+    TextureEntry* e = table_[handle].get();
+    if (!e->undecodedPicture.empty())
+        decodeDeferred(*e);
+    return e;
 }
 
 bool GraphicsDevice::isLive(TextureHandle handle) const {
@@ -128,7 +138,7 @@ bool GraphicsDevice::uploadTexels(TextureEntry& e, int rows) {
 }
 
 void GraphicsDevice::restoreTexture(TextureHandle handle) {
-    TextureEntry* e = mutableEntry(handle);
+    TextureEntry* e = usableEntry(handle);
     if (!e || e->texture || e->texelCopy.empty())
         return;
     e->texture = createDeviceTexture(e->textureWidth, e->textureHeight, e->format, e->name);
@@ -137,7 +147,7 @@ void GraphicsDevice::restoreTexture(TextureHandle handle) {
 }
 
 void GraphicsDevice::fillTexture(TextureHandle handle, const TexelFill& fill) {
-    TextureEntry* e = mutableEntry(handle);
+    TextureEntry* e = usableEntry(handle);
     if (!e || !fill)
         return;
     restoreTexture(handle);
@@ -159,7 +169,7 @@ void GraphicsDevice::fillTexture(TextureHandle handle, const TexelFill& fill) {
 }
 
 void GraphicsDevice::takeTexelCopy(TextureHandle handle) {
-    TextureEntry* e = mutableEntry(handle);
+    TextureEntry* e = usableEntry(handle);
     if (!e || !e->texture)
         return;
     std::uint8_t* texels = nullptr;
@@ -177,7 +187,7 @@ void GraphicsDevice::takeTexelCopy(TextureHandle handle) {
 
 void GraphicsDevice::drawTexture(TextureHandle handle, const RECT& dest, const RECT* src,
                                  std::uint32_t argb, float angle) {
-    TextureEntry* e = mutableEntry(handle);
+    TextureEntry* e = usableEntry(handle);
     if (!e || !backend_)
         return;
     if (!e->texture)

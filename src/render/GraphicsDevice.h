@@ -79,6 +79,11 @@ protected:
     // Releases the device texture, frees the entry and pushes the handle on the free stack.
     void freeHandle(TextureHandle handle);
     TextureEntry* mutableEntry(TextureHandle handle);
+    // Gives an entry registered ahead of its first use its texels (and, on a usable device, its
+    // device texture). Called on the entry's first read; the registry of names knows how.
+    virtual void decodeDeferred(TextureEntry& /*entry*/) {}
+    // The entry, decoded if it was registered ahead of use; null for the invalid handle.
+    TextureEntry* usableEntry(TextureHandle handle);
 
     // A device texture of the given (power-of-two) size. When memory runs out, device textures of
     // other entries (not named `owner`) are released one at a time, lowest handle first, and the

@@ -5,6 +5,7 @@
 #include "events/WinTypes.h"
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,9 @@ struct TextureEntry {
     // textureHeight rows of textureWidth * 4 bytes: what rebuilds the texture after loss and what
     // alpha hit tests read.
     std::vector<std::uint8_t> texelCopy;
+    // The picture file image of an entry registered ahead of its first use (bytes that live as
+    // long as the program); empty once decoded. Whatever reads the entry decodes it first.
+    std::span<const std::uint8_t> undecodedPicture;
 };
 
 // The clip rectangle of every draw, in 800 x 600 screen coordinates. MinZ/MaxZ are carried for

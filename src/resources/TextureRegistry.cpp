@@ -121,6 +121,22 @@ TextureHandle TextureRegistry::registerPicture(const std::wstring& name,
     auto e = std::make_unique<TextureEntry>();
     e->name = name;
     e->format = PixelFormat::ARGB;
+    if (!decodePicture(*e, bytes))
+        return invalidHandle();
+    return registerEntry(std::move(e));
+}
+
+void TextureRegistry::decodeDeferred(TextureEntry& entry) {
+    const std::span<const std::uint8_t> bytes = entry.undecodedPicture;
+    entry.undecodedPicture = {};
+    // A picture that cannot be decoded stays registered without texels: it draws nothing (the
+    // decoding names the problem).
+    decodePicture(entry, bytes);
+}
+
+bool TextureRegistry::decodePicture(TextureEntry& entry, std::span<const std::uint8_t> bytes) {
+    TextureEntry* e = &entry;
+    const std::wstring& name = entry.name;
     // The decoder writes its rows straight into the texel copy; the device texture is filled
     // from it afterwards.
     const resources::TexelAllocator allocate =
@@ -144,16 +160,17 @@ TextureHandle TextureRegistry::registerPicture(const std::wstring& name,
     resources::DecodedPicture picture;
     if (!resources::decodePicture(bytes, allocate, picture)) {
         releaseDeviceTexture(*e);
+        e->texelCopy.clear();
         resources::reportResourceProblem(resources::ResourceKind::Picture, name,
                                          picture.failure.empty()
                                              ? std::string_view("not a PNG or JPEG picture")
                                              : std::string_view(picture.failure));
-        return invalidHandle();
+        return false;
     }
     e->imageRect = RECT{0, 0, picture.width, picture.height};
     if (e->texture && !uploadTexels(*e, picture.height))
         releaseDeviceTexture(*e);
-    return registerEntry(std::move(e));
+    return true;
 }
 
 TextureHandle TextureRegistry::registerEntry(std::unique_ptr<TextureEntry> e) {
@@ -165,13 +182,24 @@ TextureHandle TextureRegistry::registerEntry(std::unique_ptr<TextureEntry> e) {
 }
 
 void TextureRegistry::registerSkinSet() {
+    // Every skin picture gets its name and handle now, in order; its pixels are decoded when it
+    // is first read, so start-up decodes only what the first screen shows.
     for (const wchar_t* name : resources::skinPictureNames) {
         const resources::EmbeddedAsset* asset = resources::findEmbeddedAsset(std::wstring(name));
         if (!asset) {
             platform::debugOutput(L"missing embedded picture " + std::wstring(name) + L"\n");
             continue;
         }
-        loadTexture(name, asset->bytes.data(), asset->bytes.size());
+        const TextureHandle known = findTexture(name);
+        if (known != invalidHandle()) {
+            takeReference(known);
+            continue;
+        }
+        auto e = std::make_unique<TextureEntry>();
+        e->name = name;
+        e->format = PixelFormat::ARGB;
+        e->undecodedPicture = asset->bytes;
+        registerEntry(std::move(e));
     }
 }
 

@@ -31,13 +31,19 @@ public:
     void release(TextureHandle handle);
     void releaseByName(const std::wstring& name);
 
-    // Registers the skin pictures from the embedded assets, one reference each.
+    // Registers the skin pictures from the embedded assets, one reference each. Each is decoded
+    // on its first read.
     void registerSkinSet();
     void releaseSkinSet();
+
+protected:
+    void decodeDeferred(TextureEntry& entry) override;
 
 private:
     // Decodes a PNG/JPEG file image and registers it with one reference.
     TextureHandle registerPicture(const std::wstring& name, std::span<const std::uint8_t> bytes);
+    // Decodes into the entry's texel copy and device texture; false (and neither) on failure.
+    bool decodePicture(TextureEntry& entry, std::span<const std::uint8_t> bytes);
     TextureHandle registerEntry(std::unique_ptr<TextureEntry> entry);
     TextureHandle takeReference(TextureHandle handle);
 

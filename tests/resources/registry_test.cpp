@@ -186,6 +186,73 @@ TEST_F(RegistryTest, OtherNamesArePictureFilePaths) {
     EXPECT_EQ(manager->getTexture(L""), manager->invalidHandle());
 }
 
+// Start-up names and numbers every skin picture but decodes none: each is decoded on its first
+// read (drawn, or its entry looked at), and then looks exactly as if it had been loaded at once.
+class DeferredSkinRegistry : public IMResourceManager {
+public:
+    bool decoded(TextureHandle handle) {
+        const TextureEntry* e = mutableEntry(handle);
+        return e && e->undecodedPicture.empty();
+    }
+};
+
+TEST_F(RegistryTest, SkinPicturesAreDecodedOnTheirFirstReadOnly) {
+    if (resources::embeddedAssets().empty())
+        GTEST_SKIP() << "no assets embedded";
+    manager.reset(); // the window takes one renderer at a time
+    DeferredSkinRegistry registry;
+    registry.attachBackend(platform::createSdlRenderBackend(*window_));
+    registry.registerSkinSet();
+    ASSERT_EQ(registry.handleCount(), 57u);
+    for (TextureHandle h = 0; h < 57; ++h)
+        EXPECT_FALSE(registry.decoded(h)) << h;
+
+    const TextureHandle close = registry.findTexture(L"CloseButton");
+    const TextureHandle cancelHover = registry.findTexture(L"CancelButtonNuv");
+    const resources::EmbeddedAsset* asset = resources::findEmbeddedAsset(std::wstring(L"CloseButton"));
+    ASSERT_NE(asset, nullptr);
+    const TextureHandle eager = registry.loadTexture(L"eager close", asset->bytes.data(), asset->bytes.size());
+
+    // Drawn: the same pixels as the picture decoded at once.
+    registry.clear(0xFF000000);
+    registry.beginScene();
+    registry.drawTexture(close, RECT{0, 0, 111, 47}, nullptr, 0xFFFFFFFF, 0.0f);
+    registry.drawTexture(eager, RECT{0, 100, 111, 147}, nullptr, 0xFFFFFFFF, 0.0f);
+    registry.endScene();
+    std::vector<std::uint32_t> deferredPixels, eagerPixels;
+    ASSERT_TRUE(registry.readPixels(RECT{0, 0, 111, 47}, deferredPixels));
+    ASSERT_TRUE(registry.readPixels(RECT{0, 100, 111, 147}, eagerPixels));
+    registry.present();
+    EXPECT_EQ(deferredPixels, eagerPixels);
+    EXPECT_NE(deferredPixels, std::vector<std::uint32_t>(deferredPixels.size(), 0xFF000000u));
+    EXPECT_TRUE(registry.decoded(close));
+    EXPECT_FALSE(registry.decoded(cancelHover));
+
+    // Looked at (size, texels for hit tests): decoded by the look.
+    const TextureEntry& hover = registry.entry(cancelHover);
+    EXPECT_EQ(hover.imageRect, (RECT{0, 0, 111, 47}));
+    EXPECT_EQ(hover.textureWidth, 128);
+    EXPECT_FALSE(hover.texelCopy.empty());
+    EXPECT_TRUE(registry.decoded(cancelHover));
+    EXPECT_EQ(registry.entry(close).texelCopy, registry.entry(eager).texelCopy);
+    EXPECT_EQ(registry.entry(close).refCount, 1);
+}
+
+TEST_F(RegistryTest, ASkinPictureReadBeforeThereIsADeviceGetsItsTextureFromItsTexels) {
+    if (resources::embeddedAssets().empty())
+        GTEST_SKIP() << "no assets embedded";
+    manager.reset();
+    DeferredSkinRegistry registry;
+    registry.registerSkinSet();
+    const TextureHandle close = registry.findTexture(L"CloseButton");
+    EXPECT_EQ(registry.entry(close).imageRect, (RECT{0, 0, 111, 47}));
+    EXPECT_FALSE(registry.entry(close).texelCopy.empty());
+    EXPECT_EQ(registry.entry(close).texture, nullptr);
+    registry.attachBackend(platform::createSdlRenderBackend(*window_));
+    registry.restoreTexture(close);
+    EXPECT_NE(registry.entry(close).texture, nullptr);
+}
+
 TEST(ResourceNumber, OnlyWholeDecimalNumbersCount) {
     const std::pair<std::wstring, std::optional<long>> cases[] = {
         {L"101", 101},

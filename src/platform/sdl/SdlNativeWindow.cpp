@@ -25,9 +25,21 @@ std::unique_ptr<NativeWindow> NativeWindow::create(const std::wstring& caption, 
     if (!initVideo(error)) return nullptr;
     // The exercise runs full screen; the renderer letterboxes the 800 × 600 picture.
     Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI;
-    if (!windowed) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
-    SDL_Window* window = SDL_CreateWindow(toUtf8(caption).c_str(), SDL_WINDOWPOS_CENTERED,
-                                          SDL_WINDOWPOS_CENTERED, width, height, flags);
+    SDL_Rect place{SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height};
+    if (!windowed) {
+        flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+        // Full screen is the window manager's to grant. Without one (a kiosk session on a bare X
+        // server) the request goes unanswered while SDL believes it was granted, so the window
+        // is made as a borderless one covering the screen from the start: the size SDL believes
+        // in is then the window's real size, and so are the letterbox and the pointer mapping.
+        SDL_Rect screen{};
+        if (SDL_GetDisplayBounds(0, &screen) == 0 && screen.w > 0 && screen.h > 0) {
+            flags |= SDL_WINDOW_BORDERLESS;
+            place = screen;
+        }
+    }
+    SDL_Window* window = SDL_CreateWindow(toUtf8(caption).c_str(), place.x, place.y, place.w,
+                                          place.h, flags);
     if (!window) {
         error = SDL_GetError();
         return nullptr;

@@ -1,6 +1,7 @@
 #include "platform/sdl/SdlRenderBackend.h"
 
 #include "platform/sdl/SdlRenderFactory.h"
+#include "platform/sdl/SdlRendererChoice.h"
 #include "platform/sdl/SdlWindowAccess.h"
 
 #include <cstring>
@@ -40,10 +41,7 @@ int SDLCALL SdlRenderBackend::watchEvents(void* self, SDL_Event* event) {
 }
 
 bool SdlRenderBackend::makeRenderer() {
-    renderer_ =
-        SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
-    if (!renderer_)
-        renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
+    renderer_ = createPreferredRenderer(window_);
     if (!renderer_)
         return false;
     // Every coordinate above this layer is an 800 x 600 picture coordinate; SDL scales it
@@ -228,6 +226,17 @@ std::unique_ptr<render::RenderBackend> createSdlRenderBackend(NativeWindow& wind
     if (!backend->valid())
         return nullptr;
     return backend;
+}
+
+std::string describeRenderer(render::RenderBackend& backend) {
+    auto* sdl = dynamic_cast<SdlRenderBackend*>(&backend);
+    SDL_RendererInfo info{};
+    int width = 0;
+    int height = 0;
+    if (!sdl || !sdl->renderer() || SDL_GetRendererInfo(sdl->renderer(), &info) != 0)
+        return "none";
+    SDL_GetRendererOutputSize(sdl->renderer(), &width, &height);
+    return std::string(info.name) + " " + std::to_string(width) + "x" + std::to_string(height);
 }
 
 } // namespace platform
