@@ -31,6 +31,7 @@ measure() { # name, command...
     wait $grabber
     kill -TERM $pid 2>/dev/null
     wait $pid 2>/dev/null
+    [ -s "$work/$name.raw" ] || { echo "$name: no grabs ($(tail -1 "$work/$name.log"))"; return; }
     python3 - "$work/$name.raw" "$work/$name.log" "$t0" "$name" <<'PY'
 import re, sys
 raw, log, t0, name = sys.argv[1], sys.argv[2], float(sys.argv[3]), sys.argv[4]
@@ -56,4 +57,5 @@ PY
 }
 
 measure tavrelo "$exe"
-if command -v gcompris-qt >/dev/null; then measure gcompris env HOME="$work" gcompris-qt; fi
+gcompris=$(PATH=$PATH:/usr/games command -v gcompris-qt)
+if [ -n "$gcompris" ]; then measure gcompris env HOME="$work" "$gcompris"; fi
