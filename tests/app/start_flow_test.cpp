@@ -159,3 +159,23 @@ TEST_F(StartFlow, ExitFromTheStartScreenEndsTheProgramAndWritesAnEarlierPupil) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(StartFlow, WithoutADataFolderTheReportGoesToTheCurrentDirectoryWithOneLineSaid) {
+    fs::create_directories(dir / "cwd");
+    std::ofstream(dir / "file") << "not a folder";
+    ::setenv("XDG_DATA_HOME", (dir / "file").c_str(), 1);
+    const fs::path before = fs::current_path();
+    fs::current_path(dir / "cwd");
+    testing::internal::CaptureStderr();
+    startAs(L"Петя");
+    const std::string said = testing::internal::GetCapturedStderr();
+    closeWindow();
+    fs::current_path(before);
+    EXPECT_EQ(count(said, "\n"), 1u) << said;
+    EXPECT_NE(said.find("current directory"), std::string::npos) << said;
+    EXPECT_TRUE(fs::exists(dir / "cwd" / "00061 Упражнение «Tavrelo».xls"));
+}
+
+} // namespace
