@@ -71,7 +71,6 @@ int width(const RECT& r) { return r.right - r.left; }
 StartScreen::StartScreen(IMContainer* parent, ScreenHost& host, const Texts& texts)
     : IMDialogBase<IMEmptyView>(parent, RECT{0, 0, SCREEN_WIDTH, SCREEN_HEIGHT}, 0), host_(host) {
     using boost::placeholders::_1;
-    using boost::placeholders::_2;
     createPicture(0, 0, backgroundPicture, 0)->setSize(getWidth(), getHeight());
     place(this, subtitle, subtitle.text);
     place(this, courseName, courseName.text);
