@@ -79,6 +79,17 @@ if command -v libreoffice >/dev/null; then
     check "LibreOffice Calc opens the report and finds the pupil's sheet" $?
     rm -rf "$out"
 fi
+
+# The start screen's own Exit button ends the program too.
+"$exe" 2>"$log" &
+pid=$!
+for _ in $(seq 100); do xdotool search --name "Tavrelo" >/dev/null 2>&1 && break; sleep 0.1; done
+sleep 1
+xdotool mousemove 770 35 click 1
+for _ in $(seq 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
+if kill -0 $pid 2>/dev/null; then kill -KILL $pid; fi
+wait $pid
+check "the Exit button ends the program with status 0" $?
 rm -f "$log"
 
 echo "$pass passed, $fail failed"
