@@ -5,7 +5,9 @@
 #include <boost/bind/bind.hpp>
 #include <boost/function.hpp>
 #include <boost/signals2/shared_connection_block.hpp>
+#include <cstdio>
 #include <ctime>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <optional>
@@ -17,9 +19,12 @@
 #include "gui/IMDialogBase.h"
 #include "gui/IMStaticPictureBase.h"
 #include "platform/Cursor.h"
+#include "report/ReportLocation.h"
+#include "report/ReportText.h"
 #include "report/SpreadsheetReport.h"
 #include "screens/ExitMenu.h"
 #include "screens/ScreenHost.h"
+#include "screens/StartScreen.h"
 #include "window/IMWindow.h"
 
 namespace imapp_detail {
@@ -38,6 +43,8 @@ inline long closeInstructionOnKey(IMContainer* dialog, bool* showing, bool anyKe
 template <typename T> class IMApp : public ScreenHost {
 public:
     using DialogBuilder = boost::function<long(IMContainer*)>;
+    // Builds the settings page in the given parent and returns it.
+    using SettingsBuilder = boost::function<IMControl*(IMContainer*)>;
 
     // The one instance, made on the first call; every call adds one to the use count.
     static T* instance(const std::wstring& title);
@@ -50,8 +57,10 @@ public:
 
     long returnToStart() override;
     void exitProgram() override;
+    long startWithName(const std::wstring& name) override;
+    IMControl* openSettings() override;
     virtual void init() {}
-    virtual void showStartScreen() {}
+    virtual void showStartScreen();
     virtual void showCompletionScreen() {}
     virtual void showPraiseScreen(IMControl*) {}
     virtual long showFinalPraise(int, int) { return 0; }
@@ -69,11 +78,15 @@ public:
     void setInfo(const std::wstring& number, const std::wstring& title,
                  const std::wstring& description);
     long setPupilName(const std::wstring& name);
+    // A non-empty name opens that pupil's report in the installation's report file; the report it
+    // replaces is saved first. The report is saved again whenever the window closes.
+    long createReport(const std::wstring& name);
+    long saveReport();
     // Statistics rows reach the report; without a report they are dropped.
     void addReportRow(const std::wstring& label, const std::wstring& value,
                       const std::wstring& type);
 
-    boost::function<void(IMContainer*)> settingsBuilder;
+    SettingsBuilder settingsBuilder;
     ExitMenu* exitMenu = nullptr;
     IMWindow* window = nullptr;
     std::wstring currentDialogName;
@@ -89,12 +102,19 @@ public:
     std::wstring title;
     std::wstring number;
     std::wstring pupilName;
+    // A line for the teacher on the next start screen (a report file set aside); shown once.
+    std::wstring startNotice;
 
 protected:
     IMApp() = default;
 
 private:
     long runNextDialogSlot(const IMEvent&) { return runNextDialog(); }
+    long saveReportSlot(const IMEvent&) { return saveReport(); }
+    // Tells the teacher what opening the report found when it was not a plain file.
+    void reportOpenOutcome();
+
+    IMConnection saveOnClose_;
     long onKeyDownSlot(const IMKeyboardEvent& e) { return onKeyDown(e); }
     long onCreditsKeySlot(const IMKeyboardEvent& e) { return onCreditsKey(e); }
 
@@ -252,5 +272,66 @@ template <typename T> void IMApp<T>::setInfo(const std::wstring& number_, const 
 
 template <typename T> long IMApp<T>::setPupilName(const std::wstring& name) {
     pupilName = name;
+    return 0;
+}
+
+template <typename T> void IMApp<T>::showStartScreen() {
+    if (!window) return;
+    new StartScreen(window, *this, StartScreen::Texts{number, title, description, startNotice});
+    startNotice.clear();
+}
+
+template <typename T> long IMApp<T>::startWithName(const std::wstring& name) {
+    createReport(name);
+    setPupilName(name);
+    return beginExercise();
+}
+
+template <typename T> IMControl* IMApp<T>::openSettings() {
+    if (!settingsBuilder || !window) return nullptr;
+    IMControl* page = settingsBuilder(window);
+    if (page) page->setFocus(true);
+    return page;
+}
+
+template <typename T> long IMApp<T>::createReport(const std::wstring& name) {
+    if (name.empty()) return 0;
+    // The pupil before keeps every row: the file is written before it is opened for the next one.
+    saveReport();
+    const report::ReportFolder folder = report::findReportFolder();
+    if (!folder.problem.empty()) std::fprintf(stderr, "tavrelo: %s\n", folder.problem.c_str());
+    report = std::make_unique<report::SpreadsheetReport>(report::reportFilePath(folder.folder, toU16(windowTitle)),
+                                                         report::sheetNameFor(toU16(name)));
+    reportOpenOutcome();
+    if (window && !saveOnClose_.connected()) {
+        using boost::placeholders::_1;
+        saveOnClose_ = window->closed.connect(boost::bind(&IMApp::saveReportSlot, this, _1));
+    }
+    return 0;
+}
+
+template <typename T> void IMApp<T>::reportOpenOutcome() {
+    using Kind = report::ReportOpenOutcome::Kind;
+    const report::ReportOpenOutcome& outcome = report->openOutcome();
+    const std::string file = report::toUtf8(report->filePath());
+    if (outcome.kind == Kind::DamagedSetAside) {
+        std::fprintf(stderr, "tavrelo: the report %s could not be read; it was set aside as %s\n", file.c_str(),
+                     report::toUtf8(outcome.setAsidePath).c_str());
+        startNotice = L"Файл отчёта был повреждён и отложен: " +
+                      fromU16(std::filesystem::path(outcome.setAsidePath).filename().u16string());
+    } else if (outcome.kind == Kind::KeptUntouched) {
+        std::fprintf(stderr, "tavrelo: the report %s could not be read and will not be overwritten: %s\n",
+                     file.c_str(), report::toUtf8(outcome.message).c_str());
+        startNotice = L"Файл отчёта не читается и не будет перезаписан: " +
+                      fromU16(std::filesystem::path(report->filePath()).filename().u16string());
+    }
+}
+
+template <typename T> long IMApp<T>::saveReport() {
+    if (!report) return 0;
+    const report::ReportSaveResult saved = report->save();
+    if (!saved)
+        std::fprintf(stderr, "tavrelo: the report %s was not saved: %s\n", report::toUtf8(report->filePath()).c_str(),
+                     report::toUtf8(saved.reason).c_str());
     return 0;
 }

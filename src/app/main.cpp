@@ -9,8 +9,6 @@ int main() {
     try {
         App* app = App::instance(L"00061 Упражнение «Tavrelo»");
         app->showStartScreen();
-        // Without a start screen to build, the exercise itself opens.
-        if (!app->window->hasPendingChildren()) app->runNextDialog();
         const int status = IMWindow::run(app->window);
         App::releaseInstance();
         return status;

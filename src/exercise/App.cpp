@@ -4,6 +4,7 @@
 
 #include "exercise/ExerciseCursor.h"
 #include "exercise/ExerciseSounds.h"
+#include "screens/SettingsPage.h"
 
 using boost::placeholders::_1;
 
@@ -67,6 +68,7 @@ App::~App() {
 
 void App::init() {
     addDialog(L"Dialog1", boost::bind(&App::buildExercise, this, _1));
+    settingsBuilder = [this](IMContainer* parent) -> IMControl* { return new SettingsPage(parent, options); };
     slowedInstruction = false;
 }
 

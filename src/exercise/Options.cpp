@@ -28,6 +28,36 @@ void Options::applyDefaults() {
     currentSettings = defaultSettings;
 }
 
+screens::SettingsValues Options::pageValues(const SettingsBlock& block) {
+    namespace field = screens::field;
+    screens::SettingsValues values{};
+    for (int stage = 1; stage <= SettingsBlock::stageCount; ++stage) {
+        const auto k = static_cast<std::size_t>(stage - 1);
+        const StageSettings& settings = block.stage(stage);
+        values[static_cast<std::size_t>(field::moves[k])] = settings.moves;
+        values[static_cast<std::size_t>(field::radius[k])] = settings.initialRadius;
+        if (field::startDistance[k] < 0) continue; // stage 3 shows no distances
+        values[static_cast<std::size_t>(field::startDistance[k])] = settings.startDistance;
+        values[static_cast<std::size_t>(field::endDistance[k])] = settings.endDistance;
+    }
+    values[field::slowdownFactor] = block.slowdownFactor;
+    return values;
+}
+
+void Options::putInForce(const screens::SettingsValues& values) {
+    namespace field = screens::field;
+    for (int stage = 1; stage <= SettingsBlock::stageCount; ++stage) {
+        const auto k = static_cast<std::size_t>(stage - 1);
+        StageSettings& settings = currentSettings.stage(stage);
+        settings.moves = values[static_cast<std::size_t>(field::moves[k])];
+        settings.initialRadius = values[static_cast<std::size_t>(field::radius[k])];
+        if (field::startDistance[k] < 0) continue;
+        settings.startDistance = values[static_cast<std::size_t>(field::startDistance[k])];
+        settings.endDistance = values[static_cast<std::size_t>(field::endDistance[k])];
+    }
+    currentSettings.slowdownFactor = values[field::slowdownFactor];
+}
+
 std::vector<MoveTaskSpec> Options::generateTasks() {
     for (StageSettings& stage : currentSettings.stages)
         stage.moves = generatedMoves;

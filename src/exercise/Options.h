@@ -4,12 +4,11 @@
 
 #include "exercise/MoveTaskSpec.h"
 #include "events/WinTypes.h"
+#include "screens/SettingsValidation.h"
 
 #include <array>
 #include <cstdint>
 #include <vector>
-
-class IMEditBar;
 
 // The numbers of one stage. Stage 3 has no distances of its own; its two distance slots are kept
 // only so that every stage has the same shape.
@@ -38,9 +37,8 @@ struct SettingsBlock {
     friend bool operator==(const SettingsBlock&, const SettingsBlock&) = default;
 };
 
-class Options {
+class Options : public screens::SettingsStore {
 public:
-    static constexpr int editFieldCount = 19;
     // The target circle of every stage shrinks to this size by the stage's last task.
     static constexpr std::int32_t factoryFinalRadius = 20;
     static constexpr RECT factoryFieldRect{10, 10, 790, 590};
@@ -51,6 +49,12 @@ public:
 
     // Puts every factory default back in force.
     void applyDefaults();
+
+    // The settings page's view of the two copies: the nineteen numbers it shows, in its order.
+    screens::SettingsValues defaultValues() const override { return pageValues(defaultSettings); }
+    screens::SettingsValues valuesInForce() const override { return pageValues(currentSettings); }
+    void putInForce(const screens::SettingsValues& values) override;
+    static screens::SettingsValues pageValues(const SettingsBlock& block);
 
     // Rebuilds `tasks` from `currentSettings` (twenty tasks, four per stage) and returns a copy.
     // The move counts of stages 1-5 in `currentSettings` are set to 3 first: every stage runs four
@@ -63,6 +67,4 @@ public:
     std::vector<MoveTaskSpec> tasks;
     SettingsBlock currentSettings;
     const SettingsBlock defaultSettings;
-    // The edit fields of the settings page built last, in layout order; owned by that page.
-    std::array<IMEditBar*, editFieldCount> fieldEdits{};
 };

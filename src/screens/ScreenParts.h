@@ -6,6 +6,8 @@
 
 #include "gui/IMButtonBase.h"
 #include "gui/IMDialogBase.h"
+#include "gui/IMStaticPictureBase.h"
+#include "gui/IMTextView.h"
 
 namespace screens {
 
@@ -15,6 +17,16 @@ inline const wchar_t* const linePicture = L"EditBarKaretka";
 // A button whose pictures are the family's base name, + "Nuv" (hovered) and + "Klick" (pressed).
 IMButtonBase<IMStateView>* createFamilyButton(IMContainer* into, int x, int y, const std::wstring& family,
                                               int layer = 0);
+
+// The dark blue of every caption on the teacher's and the pupil's screens.
+constexpr std::uint32_t captionColour = 0xFF072134;
+
+using Text = IMStaticPictureBase<IMTextView>;
+
+// A caption in the screens' colour, sized to its text, its style set before the text so that
+// every glyph is rendered once.
+Text* createText(IMContainer* into, int x, int y, const std::wstring& text, int fontSize,
+                 bool bold = false, std::uint32_t colour = captionColour);
 
 // A one-pixel frame just inside a width x height panel.
 void addFrame(IMContainer* into, int width, int height);

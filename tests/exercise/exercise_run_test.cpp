@@ -13,6 +13,7 @@
 #include "exercise/App.h"
 #include "exercise/ExerciseCursor.h"
 #include "exercise/ExerciseSounds.h"
+#include "screens/SettingsPage.h"
 #include "platform/Clock.h"
 #include "support/ManualClock.h"
 #include "platform/Cursor.h"
@@ -421,3 +422,20 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<PraiseCase>& tested) { return std::string(tested.param.name); });
 
 } // namespace
+
+TEST_F(ExerciseRun, TheSettingsPageOpensOverTheStartScreenAndFeedsTheNextRun) {
+    app->showStartScreen();
+    update();
+    IMControl* opened = app->openSettings();
+    auto* page = dynamic_cast<SettingsPage*>(opened);
+    ASSERT_NE(page, nullptr);
+    update();
+    EXPECT_TRUE(page->hasFocus());
+    page->fields[18]->setText(L"2"); // the slow-down factor
+    page->fields[1]->setText(L"60"); // stage 1's first radius
+    EXPECT_TRUE(page->submit());
+    EXPECT_EQ(app->options.currentSettings.slowdownFactor, 2);
+    startRun();
+    ASSERT_FALSE(app->taskList.empty());
+    EXPECT_EQ(app->taskList.front().radius, 60) << "the run is generated from what the page put in force";
+}

@@ -23,8 +23,6 @@ TEST(Options, StartsWithTheFactoryDefaults) {
     EXPECT_EQ(options.finalRadius, 20);
     EXPECT_EQ(options.fieldRect, (RECT{10, 10, 790, 590}));
     EXPECT_TRUE(options.tasks.empty());
-    for (IMEditBar* field : options.fieldEdits)
-        EXPECT_EQ(field, nullptr);
 }
 
 TEST(Options, ApplyDefaultsRestoresEveryValue) {
