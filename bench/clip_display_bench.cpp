@@ -24,7 +24,7 @@
 #include "platform/NativeWindow.h"
 #include "platform/Platform.h"
 #include "platform/sdl/SdlRenderFactory.h"
-#include "resources/IMResourceManager.h"
+#include "window/IMResourceManager.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include "../support/WindowFixture.h"
 #include "MediaTestSupport.h"
 #include "media/CSoundSystem.h"
-#include "resources/IMResourceManager.h"
+#include "window/IMResourceManager.h"
 
 #include <filesystem>
 #include <fstream>
