@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# End to end under a real X server: a pupil with a quick hand. The first pair's start circle gets
+# the pointer; the pupil's very first move lands straight on the target circle, in one motion,
+# before the circles are even on screen; resting there completes the task, and the pointer is put
+# on the next pair's start circle.
+set -u
+exe=$1
+fail=0
+pass=0
+check() { # name, condition result
+    if [ "$2" = 0 ]; then pass=$((pass + 1)); echo "ok: $1"; else fail=$((fail + 1)); echo "FAILED: $1"; fi
+}
+
+display=:$((200 + RANDOM % 200))
+Xvfb "$display" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+data=$(mktemp -d)
+trap 'kill $xvfb 2>/dev/null; rm -rf "$data"' EXIT
+for _ in $(seq 50); do DISPLAY=$display xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+export DISPLAY=$display SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy LANG=C.UTF-8 XDG_DATA_HOME=$data/share
+unset SDL_RENDER_DRIVER
+
+pointer() { xdotool getmouselocation | sed -E 's/x:([0-9]+) y:([0-9]+).*/\1 \2/'; }
+# Waits up to $2 tenths of a second for the pointer to be at "$1".
+pointer_becomes() {
+    for _ in $(seq "$2"); do [ "$(pointer)" = "$1" ] && return 0; sleep 0.1; done
+    return 1
+}
+
+"$exe" 2>"$data/log" &
+pid=$!
+for _ in $(seq 100); do xdotool search --name "Tavrelo" >/dev/null 2>&1 && break; sleep 0.1; done
+sleep 1
+# An empty name: the exercise begins without a report; the first pair is horizontal, from
+# (350, 300) to (450, 300).
+xdotool key Return
+pointer_becomes "350 300" 50
+check "the first pair puts the pointer on its start circle" $?
+
+# One motion, straight onto the target: no report ever lands on the start circle.
+xdotool mousemove 450 300
+sleep 0.2
+[ "$(pointer)" = "450 300" ]
+check "the quick move reached the target" $?
+# Two seconds of rest, the success sound and a second of fade-out: then the next pair.
+for _ in $(seq 60); do [ "$(pointer)" != "450 300" ] && break; sleep 0.1; done
+[ "$(pointer)" != "450 300" ]
+check "resting on the target completed the task and the next pair took the pointer ($(pointer))" $?
+
+xdotool key F12
+sleep 0.5
+xdotool mousemove 392 300 click 1
+for _ in $(seq 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
+if kill -0 $pid 2>/dev/null; then kill -KILL $pid; fi
+wait $pid
+check "Close ends the program with status 0" $?
+
+echo "$pass passed, $fail failed"
+[ $fail -eq 0 ]
