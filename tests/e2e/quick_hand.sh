@@ -5,20 +5,12 @@
 # on the next pair's start circle.
 set -u
 exe=$1
-fail=0
-pass=0
-check() { # name, condition result
-    if [ "$2" = 0 ]; then pass=$((pass + 1)); echo "ok: $1"; else fail=$((fail + 1)); echo "FAILED: $1"; fi
-}
+. "$(dirname "$0")/lib/session.sh"
 
-display=:$((200 + RANDOM % 200))
-Xvfb "$display" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
+start_xvfb
 data=$(mktemp -d)
 trap 'kill $xvfb 2>/dev/null; rm -rf "$data"' EXIT
-for _ in $(seq 50); do DISPLAY=$display xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-export DISPLAY=$display SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy LANG=C.UTF-8 XDG_DATA_HOME=$data/share
-unset SDL_RENDER_DRIVER
+export XDG_DATA_HOME=$data/share
 
 pointer() { xdotool getmouselocation | sed -E 's/x:([0-9]+) y:([0-9]+).*/\1 \2/'; }
 # Waits up to $2 tenths of a second for the pointer to be at "$1".
@@ -55,5 +47,4 @@ if kill -0 $pid 2>/dev/null; then kill -KILL $pid; fi
 wait $pid
 check "Close ends the program with status 0" $?
 
-echo "$pass passed, $fail failed"
-[ $fail -eq 0 ]
+summary

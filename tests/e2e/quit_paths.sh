@@ -4,11 +4,7 @@
 # without a display it ends at once with a message and a non-zero status.
 set -u
 exe=$1
-fail=0
-pass=0
-check() { # name, condition result
-    if [ "$2" = 0 ]; then pass=$((pass + 1)); echo "ok: $1"; else fail=$((fail + 1)); echo "FAILED: $1"; fi
-}
+. "$(dirname "$0")/lib/session.sh"
 
 # No display at all.
 out=$(env -u DISPLAY SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy timeout 20 "$exe" 2>&1)
@@ -16,14 +12,8 @@ status=$?
 [ $status -ne 0 ] && [ $status -ne 124 ] && [ -n "$out" ]
 check "no display: non-zero status ($status) and a message ($out)" $?
 
-display=:$((200 + RANDOM % 200))
-Xvfb "$display" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
+start_xvfb
 trap 'kill $xvfb 2>/dev/null' EXIT
-for _ in $(seq 50); do DISPLAY=$display xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-# The program must meet this X server whatever drivers the caller's environment names.
-export DISPLAY=$display SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy LANG=C.UTF-8
-unset SDL_RENDER_DRIVER
 
 start() {
     "$exe" 2>"$1" &
@@ -61,5 +51,4 @@ finish "$log"
 check "SIGTERM" $?
 rm -f "$log"
 
-echo "$pass passed, $fail failed"
-[ $fail -eq 0 ]
+summary

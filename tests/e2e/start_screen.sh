@@ -5,20 +5,13 @@
 # folder, which LibreOffice Calc opens.
 set -u
 exe=$1
-fail=0
-pass=0
-check() { # name, condition result
-    if [ "$2" = 0 ]; then pass=$((pass + 1)); echo "ok: $1"; else fail=$((fail + 1)); echo "FAILED: $1"; fi
-}
+. "$(dirname "$0")/lib/session.sh"
 
-display=:$((200 + RANDOM % 200))
 # -noreset: the keyboard layout set below must outlive the client that sets it.
-Xvfb "$display" -screen 0 800x600x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-xvfb=$!
+start_xvfb 800x600x24 -noreset
 data=$(mktemp -d)
 trap 'kill $xvfb 2>/dev/null; rm -rf "$data"' EXIT
-for _ in $(seq 50); do DISPLAY=$display xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-export DISPLAY=$display SDL_AUDIODRIVER=dummy LANG=C.UTF-8 XDG_DATA_HOME=$data/share
+export XDG_DATA_HOME=$data/share
 setxkbmap -layout ru
 
 # The colour of one screen pixel as six hex digits.
@@ -92,5 +85,4 @@ wait $pid
 check "the Exit button ends the program with status 0" $?
 rm -f "$log"
 
-echo "$pass passed, $fail failed"
-[ $fail -eq 0 ]
+summary
