@@ -45,7 +45,7 @@ ExitMenu::ExitMenu(IMContainer* parent, ScreenHost& host)
     retryButton = makeButton(panel, retryPlace);
     retryButton->clicked.connect(boost::bind(&ExitMenu::onRetry, this, _1));
     closeButton = makeButton(panel, closePlace);
-    closeButton->clicked.connect(boost::bind(&ExitMenu::onClose, this, _1));
+    closeButton->clicked.connect(boost::bind(&ExitMenu::onCloseClicked, this, _1));
     cancelButton = makeButton(panel, cancelPlace);
     cancelButton->clicked.connect(boost::bind(&ExitMenu::onCancel, this, _1));
     screens::addFrame(panel, panelWidth, panelHeight);
@@ -53,7 +53,7 @@ ExitMenu::ExitMenu(IMContainer* parent, ScreenHost& host)
 
 long ExitMenu::onRetry(const IMMouseEvent&) { return host_.returnToStart(); }
 
-long ExitMenu::onClose(const IMMouseEvent&) {
+long ExitMenu::onCloseClicked(const IMMouseEvent&) {
     host_.exitProgram();
     return 0;
 }

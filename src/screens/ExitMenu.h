@@ -21,7 +21,7 @@ public:
 
 private:
     long onRetry(const IMMouseEvent&);
-    long onClose(const IMMouseEvent&);
+    long onCloseClicked(const IMMouseEvent&);
     long onCancel(const IMMouseEvent&);
 
     ScreenHost& host_;

@@ -21,7 +21,7 @@ pointer_becomes() {
 
 "$exe" 2>"$data/log" &
 pid=$!
-for _ in $(seq 100); do xdotool search --name "Tavrelo" >/dev/null 2>&1 && break; sleep 0.1; done
+wait_for_window
 sleep 1
 # An empty name: the exercise begins without a report; the first pair is horizontal, from
 # (350, 300) to (450, 300).
@@ -42,9 +42,7 @@ check "resting on the target completed the task and the next pair took the point
 xdotool key F12
 sleep 0.5
 xdotool mousemove 392 300 click 1
-for _ in $(seq 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
-if kill -0 $pid 2>/dev/null; then kill -KILL $pid; fi
-wait $pid
+wait_for_end $pid
 check "Close ends the program with status 0" $?
 
 summary

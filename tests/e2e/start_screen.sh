@@ -25,7 +25,7 @@ is_sky() { local p; p=$(pixel 10 580); [ $((16#${p:4:2})) -gt $((16#${p:0:2} + 3
 log=$(mktemp)
 "$exe" 2>"$log" &
 pid=$!
-for _ in $(seq 100); do xdotool search --name "Tavrelo" >/dev/null 2>&1 && break; sleep 0.1; done
+wait_for_window
 sleep 1
 ! is_sky
 check "the program opens on the start screen" $?
@@ -51,9 +51,7 @@ check "the second pupil's exercise begins" $?
 xdotool key F12
 sleep 0.5
 xdotool mousemove 392 300 click 1 # Close
-for _ in $(seq 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
-if kill -0 $pid 2>/dev/null; then kill -KILL $pid; fi
-wait $pid
+wait_for_end $pid
 check "Close ends the program with status 0" $?
 
 file="$data/share/KVAD/00061 Упражнение «Tavrelo».xls"
@@ -76,12 +74,10 @@ fi
 # The start screen's own Exit button ends the program too.
 "$exe" 2>"$log" &
 pid=$!
-for _ in $(seq 100); do xdotool search --name "Tavrelo" >/dev/null 2>&1 && break; sleep 0.1; done
+wait_for_window
 sleep 1
 xdotool mousemove 770 35 click 1
-for _ in $(seq 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
-if kill -0 $pid 2>/dev/null; then kill -KILL $pid; fi
-wait $pid
+wait_for_end $pid
 check "the Exit button ends the program with status 0" $?
 rm -f "$log"
 

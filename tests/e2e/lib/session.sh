@@ -24,3 +24,15 @@ start_xvfb() {
     export DISPLAY=$display SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy LANG=C.UTF-8
     unset SDL_RENDER_DRIVER
 }
+
+# Waits up to ten seconds for the program's window to appear.
+wait_for_window() {
+    for _ in $(seq 100); do xdotool search --name "Tavrelo" >/dev/null 2>&1 && return 0; sleep 0.1; done
+    return 1
+}
+# Waits up to ten seconds for process $1 to end by itself; killed otherwise. Its status is returned.
+wait_for_end() {
+    for _ in $(seq 100); do kill -0 "$1" 2>/dev/null || break; sleep 0.1; done
+    if kill -0 "$1" 2>/dev/null; then kill -KILL "$1"; fi
+    wait "$1"
+}
