@@ -8,11 +8,7 @@
 set -u
 exe=$1
 command -v Xvfb >/dev/null && command -v xdotool >/dev/null || { echo "Xvfb or xdotool missing: skipped"; exit 77; }
-fail=0
-pass=0
-check() { # name, condition result
-    if [ "$2" = 0 ]; then pass=$((pass + 1)); echo "ok: $1"; else fail=$((fail + 1)); echo "FAILED: $1"; fi
-}
+. "$(dirname "$0")/lib/session.sh"
 
 # The exit menu's Close button: panel at ((800 - 136) / 2, (600 - 200) / 2), button at (10, 80)
 # in it, 111 x 47 pixels.
@@ -28,26 +24,19 @@ to_screen() { # width height x y
 
 run_at() { # size, window manager (none|openbox), optional window size forced after start-up
     local size=$1 wm=$2 width=${1%x*} height=${1#*x} resized=${3:-}
-    local display=:$((200 + RANDOM % 200))
-    Xvfb "$display" -screen 0 "${size}x24" -nolisten tcp >/dev/null 2>&1 &
-    local xvfb=$!
-    for _ in $(seq 50); do DISPLAY=$display xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+    start_xvfb "${size}x24"
     local wm_pid=
     if [ "$wm" = openbox ]; then
-        DISPLAY=$display openbox >/dev/null 2>&1 &
+        openbox >/dev/null 2>&1 &
         wm_pid=$!
         sleep 0.5
     fi
-    DISPLAY=$display SDL_AUDIODRIVER=dummy LANG=C.UTF-8 "$exe" >/dev/null 2>&1 &
-    local pid=$! window=
-    for _ in $(seq 100); do
-        window=$(DISPLAY=$display xdotool search --name "Tavrelo" 2>/dev/null | head -1)
-        [ -n "$window" ] && break
-        sleep 0.1
-    done
+    "$exe" >/dev/null 2>&1 &
+    local pid=$!
+    wait_for_window
     sleep 1
     local geometry
-    geometry=$(DISPLAY=$display xdotool getwindowgeometry --shell "$window" 2>/dev/null | tr '\n' ' ')
+    geometry=$(xdotool getwindowgeometry --shell "$window" 2>/dev/null | tr '\n' ' ')
     case "$geometry" in
     *"X=0 Y=0 WIDTH=$width HEIGHT=$height"*) check "$size, $wm: the window covers the screen" 0 ;;
     *) check "$size, $wm: the window covers the screen ($geometry)" 1 ;;
@@ -57,29 +46,21 @@ run_at() { # size, window manager (none|openbox), optional window size forced af
         # and the pointer follow the new size.
         width=${resized%x*}
         height=${resized#*x}
-        DISPLAY=$display xdotool windowsize "$window" "$width" "$height"
+        xdotool windowsize "$window" "$width" "$height"
         sleep 0.5
         wm="$wm, resized to $resized"
     fi
 
-    DISPLAY=$display xdotool key F12
+    xdotool key F12
     sleep 0.5
     # shellcheck disable=SC2046
-    DISPLAY=$display xdotool mousemove $(to_screen "$width" "$height" $close_x $close_y) click 1
-    for _ in $(seq 50); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
-    if kill -0 $pid 2>/dev/null; then
-        kill -KILL $pid
-        wait $pid 2>/dev/null
-        check "$size, $wm: a click on Close's centre closes the program" 1
-    else
-        wait $pid
-        local status=$?
-        [ $status -eq 0 ]
-        check "$size, $wm: a click on Close's centre closes the program (status $status)" $?
-    fi
+    xdotool mousemove $(to_screen "$width" "$height" $close_x $close_y) click 1
+    wait_for_end $pid
+    local status=$?
+    [ $status -eq 0 ]
+    check "$size, $wm: a click on Close's centre closes the program (status $status)" $?
     if [ -n "$wm_pid" ]; then kill $wm_pid; wait $wm_pid 2>/dev/null; fi
-    kill $xvfb
-    wait $xvfb 2>/dev/null
+    stop_xvfb
 }
 
 for size in 800x600 1024x768 1366x768 1920x1080; do run_at "$size" none; done
@@ -88,5 +69,4 @@ if command -v openbox >/dev/null; then
     for size in 1024x768 1366x768; do run_at "$size" openbox; done
 fi
 
-echo "$pass passed, $fail failed"
-[ $fail -eq 0 ]
+summary

@@ -18,10 +18,7 @@ trap 'kill $xvfb 2>/dev/null' EXIT
 start() {
     "$exe" 2>"$1" &
     pid=$!
-    for _ in $(seq 100); do
-        xdotool search --name "Tavrelo" >/dev/null 2>&1 && break
-        sleep 0.1
-    done
+    wait_for_window
     sleep 1
 }
 finish() { # log file -> 0 when the program ended by itself with status 0 and wrote the FPS line

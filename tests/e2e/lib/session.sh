@@ -11,23 +11,45 @@ summary() {
     [ $fail -eq 0 ]
 }
 
-# Starts Xvfb (800 x 600 unless a screen is given, then any further Xvfb options) on a display of
-# its own, waits until it answers and exports DISPLAY; $xvfb is its process. The program is made
-# to meet this server whatever drivers the caller's environment names.
+# Starts Xvfb (800 x 600 unless a screen is given, then any further Xvfb options) and exports
+# DISPLAY; $xvfb is its process. Xvfb picks a free display itself and names it once it accepts
+# connections, so a display left locked by another program or a slow start on a busy machine
+# cannot send the program to the wrong server or to none. The program is made to meet this
+# server whatever drivers the caller's environment names.
 start_xvfb() {
     local screen=${1:-800x600x24}
     shift || true
-    display=:$((200 + RANDOM % 200))
-    Xvfb "$display" -screen 0 "$screen" -nolisten tcp "$@" >/dev/null 2>&1 &
+    local named
+    named=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp "$@" 3>"$named" >/dev/null 2>&1 &
     xvfb=$!
-    for _ in $(seq 50); do DISPLAY=$display xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+    for _ in $(seq 300); do
+        [ "$(wc -l <"$named")" -ge 1 ] && break
+        kill -0 $xvfb 2>/dev/null || break
+        sleep 0.1
+    done
+    display=:$(head -1 "$named")
+    rm -f "$named"
+    if [ "$display" = : ]; then
+        echo "Xvfb did not start"
+        exit 1
+    fi
     export DISPLAY=$display SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy LANG=C.UTF-8
     unset SDL_RENDER_DRIVER
 }
+stop_xvfb() {
+    kill $xvfb 2>/dev/null
+    wait $xvfb 2>/dev/null
+}
 
-# Waits up to ten seconds for the program's window to appear.
+# Waits up to thirty seconds (a sanitized build on a busy machine starts slowly) for the
+# program's window to appear and names it in $window.
 wait_for_window() {
-    for _ in $(seq 100); do xdotool search --name "Tavrelo" >/dev/null 2>&1 && return 0; sleep 0.1; done
+    for _ in $(seq 300); do
+        window=$(xdotool search --name "Tavrelo" 2>/dev/null | head -1)
+        [ -n "$window" ] && return 0
+        sleep 0.1
+    done
     return 1
 }
 # Waits up to ten seconds for process $1 to end by itself; killed otherwise. Its status is returned.
