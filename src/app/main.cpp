@@ -4,9 +4,12 @@
 #include <exception>
 
 #include "exercise/App.h"
+#include "platform/fonts/FontFace.h"
 
 int main() {
     try {
+        // The fonts' configuration loads while the window and the device are made.
+        platform::fonts::FontFace::prepare();
         App* app = App::instance(L"00061 Упражнение «Tavrelo»");
         app->showStartScreen();
         const int status = IMWindow::run(app->window);

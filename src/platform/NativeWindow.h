@@ -22,6 +22,9 @@ public:
 
     void show();
     void hide();
+    // Called once the first picture is on screen: whatever showing the window still needs and
+    // may wait for (the window manager's answer to full screen) happens now, not before it.
+    void finishShowing();
 
     // Window icon from 32-bit ARGB pixels (row-major, no padding).
     void setIcon(const std::uint32_t* argb, int width, int height);

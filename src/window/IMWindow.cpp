@@ -103,6 +103,7 @@ void IMWindow::render() {
         rm->endScene();
         rm->present();
         setChanged(false);
+        if (native_) native_->finishShowing();
     } else {
         rm->countFrame();
     }

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <future>
 #include <strings.h>
 
 namespace platform::fonts {
@@ -35,6 +36,14 @@ public:
 private:
     FT_Library library_ = nullptr;
 };
+
+// Reading fontconfig's configuration and caches takes tens of milliseconds; started early on a
+// thread of its own, it overlaps with making the window.
+const std::shared_future<bool>& fontconfigReady() {
+    static const std::shared_future<bool> ready =
+        std::async(std::launch::async, [] { return FcInit() == FcTrue; }).share();
+    return ready;
+}
 
 std::shared_ptr<FreeTypeLibrary> sharedLibrary() {
     static std::weak_ptr<FreeTypeLibrary> current;
@@ -232,9 +241,10 @@ FixedPoint midpoint(FixedPoint a, FixedPoint b) {
 
 } // namespace
 
+void FontFace::prepare() { fontconfigReady(); }
+
 std::unique_ptr<FontFace> FontFace::open(const FontRequest& request) {
-    static const bool fontconfigReady = FcInit() == FcTrue;
-    if (!fontconfigReady) return nullptr;
+    if (!fontconfigReady().get()) return nullptr;
     auto library = sharedLibrary();
     if (!library->get()) return nullptr;
 

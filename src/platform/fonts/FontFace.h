@@ -55,6 +55,9 @@ public:
     // resolves to nothing usable falls back to a sans face covering Cyrillic. Null only when the
     // system has no usable scalable font at all.
     static std::unique_ptr<FontFace> open(const FontRequest& request);
+    // Starts loading the font configuration in the background, so that the first open() finds
+    // it ready or nearly so. Optional: open() loads it itself when nobody did.
+    static void prepare();
     ~FontFace();
     FontFace(const FontFace&) = delete;
     FontFace& operator=(const FontFace&) = delete;

@@ -12,6 +12,8 @@ struct NativeWindow::Impl {
     bool windowed = false;
     int width = 0;
     int height = 0;
+    // Full screen is asked of the window manager once the first picture is up (see create).
+    bool fullScreenAsked = true;
 };
 
 inline SDL_Window* sdlWindowOf(NativeWindow& w) { return w.impl().window; }
