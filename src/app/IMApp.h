@@ -47,7 +47,8 @@ public:
     using SettingsBuilder = boost::function<IMControl*(IMContainer*)>;
 
     // The one instance, made on the first call; every call adds one to the use count.
-    static T* instance(const std::wstring& title);
+    // `windowed`: a plain 800 × 600 window instead of full screen (trying the program out).
+    static T* instance(const std::wstring& title, bool windowed = false);
     // Gives back one use; the last one deletes the window, the report and the application.
     static void releaseInstance();
     static T* current() { return instance_; }
@@ -124,12 +125,12 @@ private:
     static inline int useCount_ = 0;
 };
 
-template <typename T> T* IMApp<T>::instance(const std::wstring& caption) {
+template <typename T> T* IMApp<T>::instance(const std::wstring& caption, bool windowed) {
     if (!instance_) {
         T* app = new T();
         instance_ = app;
         app->window =
-            IMWindow::create(RECT{0, 0, SCREEN_WIDTH, SCREEN_HEIGHT}, nullptr, caption, false, nullptr);
+            IMWindow::create(RECT{0, 0, SCREEN_WIDTH, SCREEN_HEIGHT}, nullptr, caption, windowed, nullptr);
         using boost::placeholders::_1;
         app->window->keyDown.connect(boost::bind(&IMApp::onHelpKey, app, _1));
         app->window->keyDown.connect(boost::bind(&IMApp::onKeyDownSlot, app, _1));

@@ -56,7 +56,19 @@ std::filesystem::path companionFolder() {
     const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
     if (error)
         return {};
-    return executable.parent_path() / "Animations";
+    return companionFolderFor(executable);
+}
+
+std::filesystem::path companionFolderFor(const std::filesystem::path& executable) {
+    std::error_code error;
+    // Beside the executable (a build tree, a copied folder), or where an installation puts it.
+    const std::filesystem::path beside = executable.parent_path() / "Animations";
+    const std::filesystem::path installed =
+        executable.parent_path().parent_path() / "share" / "tavrelo" / "Animations";
+    if (!std::filesystem::is_directory(beside, error) &&
+        std::filesystem::is_directory(installed, error))
+        return installed;
+    return beside;
 }
 
 std::optional<std::vector<std::uint8_t>>

@@ -37,8 +37,11 @@ constexpr std::uintmax_t maxResourceFileSize = std::uintmax_t{64} << 20;
 // and not looked at again while the program runs.
 std::optional<ResourceBytes> loadNumberedResource(long number);
 
-// The folder holding the companion resources: "Animations" beside the running executable.
+// The folder holding the companion resources: "Animations" beside the running executable, or,
+// when there is none, the installed "<prefix>/share/tavrelo/Animations" for "<prefix>/bin".
 std::filesystem::path companionFolder();
+// The same for a given executable path.
+std::filesystem::path companionFolderFor(const std::filesystem::path& executable);
 
 // A whole file read into memory; nullopt, with the reason in `problem`, when it is not a regular
 // file, is larger than `maxSize` (told from its size, without reading it), or cannot be read.

@@ -271,6 +271,20 @@ TEST(ResourceNumber, OnlyWholeDecimalNumbersCount) {
         EXPECT_EQ(resources::parseResourceNumber(text), number) << platform::toUtf8(text);
 }
 
+TEST(CompanionFolder, BesideTheExecutableFirstThenWhereAnInstallationPutsIt) {
+    namespace fs = std::filesystem;
+    const fs::path root = fs::temp_directory_path() / ("companion-" + std::to_string(getpid()));
+    fs::create_directories(root / "bin");
+    const fs::path executable = root / "bin" / "tavrelo";
+    // Neither folder: beside the executable, where a school would be told to make one.
+    EXPECT_EQ(resources::companionFolderFor(executable), root / "bin" / "Animations");
+    fs::create_directories(root / "share" / "tavrelo" / "Animations");
+    EXPECT_EQ(resources::companionFolderFor(executable), root / "share" / "tavrelo" / "Animations");
+    fs::create_directories(root / "bin" / "Animations");
+    EXPECT_EQ(resources::companionFolderFor(executable), root / "bin" / "Animations");
+    fs::remove_all(root);
+}
+
 TEST(EmbeddedAssets, SkinPicturesAreFoundByBaseName) {
     if (resources::embeddedAssets().empty())
         GTEST_SKIP() << "no assets embedded";
