@@ -1,0 +1,124 @@
+#!/usr/bin/env python3
+"""A pupil at the mouse, driven only through what the screen shows.
+
+Each pair's orange target is found on a screen grab; the pointer is then brought onto it with a
+slow hand (many small steps) or a quick one (one jump, straight off the blue circle), and rests
+there until the program takes the pointer to the next pair. In the slowed stage the program pulls
+the pointer back to its drawn arrow after every report; the pupil then makes big strokes towards
+the target, each one the dead zone's width times the way still to go.
+
+Usage: pupil.py slow|quick TASKS [DEAD_ZONE]
+Prints one line per task done and exits 0 when TASKS tasks were completed.
+"""
+import subprocess
+import sys
+import time
+
+WIDTH, HEIGHT = 800, 600
+
+
+def run(*args):
+    return subprocess.run(args, check=False, capture_output=True, text=True).stdout
+
+
+def pointer():
+    fields = dict(part.split(":") for part in run("xdotool", "getmouselocation").split()[:2])
+    return int(fields["x"]), int(fields["y"])
+
+
+def move(x, y):
+    x = max(0, min(WIDTH - 1, int(round(x))))
+    y = max(0, min(HEIGHT - 1, int(round(y))))
+    run("xdotool", "mousemove", str(x), str(y))
+
+
+def grab():
+    import os
+    display = os.environ["DISPLAY"]
+    return subprocess.run(["ffmpeg", "-loglevel", "error", "-f", "x11grab", "-video_size",
+                           "%dx%d" % (WIDTH, HEIGHT), "-i", display, "-frames:v", "1",
+                           "-f", "rawvideo", "-pix_fmt", "rgb24", "-"],
+                          check=False, capture_output=True).stdout
+
+
+def target():
+    """Centre of the orange target circle, or None when none is on screen."""
+    frame = grab()
+    if len(frame) < WIDTH * HEIGHT * 3:
+        return None
+    xs = ys = count = 0
+    for y in range(0, HEIGHT, 3):
+        row = y * WIDTH * 3
+        for x in range(0, WIDTH, 3):
+            i = row + x * 3
+            r, b = frame[i], frame[i + 2]
+            if r > 230 and b < 175 and r - b > 80:
+                xs += x
+                ys += y
+                count += 1
+    if count < 4:
+        return None
+    return xs / count, ys / count
+
+
+def wait_for_target(seconds):
+    end = time.time() + seconds
+    while time.time() < end:
+        t = target()
+        if t:
+            return t
+        time.sleep(0.1)
+    return None
+
+
+def near(a, b, distance):
+    return abs(a[0] - b[0]) <= distance and abs(a[1] - b[1]) <= distance
+
+
+def reach(goal, hand, dead_zone):
+    """Brings the pointer onto `goal`; returns once it rests within a few pixels of it."""
+    start = pointer()
+    if hand == "slow":
+        steps = 25
+        for i in range(1, steps + 1):
+            move(start[0] + (goal[0] - start[0]) * i / steps, start[1] + (goal[1] - start[1]) * i / steps)
+            time.sleep(0.02)
+    else:
+        move(*goal)
+    for _ in range(400):
+        time.sleep(0.06)
+        here = pointer()
+        if near(here, goal, 3):
+            return True
+        # Pulled back to the drawn arrow: a stroke as long as the zone times the way to go.
+        move(here[0] + (goal[0] - here[0]) * dead_zone, here[1] + (goal[1] - here[1]) * dead_zone)
+    return False
+
+
+def main():
+    hand, tasks = sys.argv[1], int(sys.argv[2])
+    dead_zone = int(sys.argv[3]) if len(sys.argv) > 3 else 25
+    for task in range(1, tasks + 1):
+        goal = wait_for_target(20)
+        if not goal:
+            print("task %d: no target on screen" % task)
+            return 1
+        if not reach(goal, hand, dead_zone):
+            print("task %d: the pointer never rested on the target at %s" % (task, goal))
+            return 1
+        # Two seconds of rest, the success sound and the fade-out; then the next pair takes the
+        # pointer, or (after the last) the target simply goes away.
+        end = time.time() + 10
+        while time.time() < end:
+            time.sleep(0.2)
+            if not near(pointer(), goal, 3) or not target():
+                break
+        else:
+            print("task %d: resting on the target at %s did not complete it" % (task, goal))
+            return 1
+        print("task %d done (%s hand, target at %d,%d)" % (task, hand, goal[0], goal[1]))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
