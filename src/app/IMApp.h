@@ -278,6 +278,9 @@ template <typename T> long IMApp<T>::setPupilName(const std::wstring& name) {
 
 template <typename T> void IMApp<T>::showStartScreen() {
     if (!window) return;
+    // A screen of buttons and a name field: the cursor shows, whatever hid it before.
+    while (platform::showCursor(true) < 0) {
+    }
     new StartScreen(window, *this, StartScreen::Texts{number, title, description, startNotice});
     startNotice.clear();
 }

@@ -4,6 +4,7 @@
 
 #include "exercise/ExerciseCursor.h"
 #include "exercise/ExerciseSounds.h"
+#include "exercise/Instruction.h"
 #include "screens/SettingsPage.h"
 
 using boost::placeholders::_1;
@@ -168,11 +169,15 @@ long App::nextTask(IMContainer* dialog, bool replaceCurrent) {
     if (cursorPicture && !cursorPicture->isHidden())
         followSlowedCursor(IMMouseEvent(dialog, WM_MOUSEMOVE, 0, task.x1, task.y1), cursorPicture,
                            true);
+    startTask(dialog, task);
+    return 0;
+}
+
+void App::startTask(IMContainer* dialog, const MoveTaskSpec& task) {
     currentMove =
         std::make_unique<MouseMove>(task.x1, task.y1, dialog, task.x2, task.y2, task.radius, true);
     currentMove->completed.connect(boost::bind(&App::nextTask, this, dialog, true));
     ++nextTaskIndex;
-    return 0;
 }
 
 void App::beginSlowedStage() {
@@ -194,26 +199,63 @@ long App::followSlowedCursor(IMMouseEvent e, Picture* picture, bool reset) {
 }
 
 void App::showInstruction(IMContainer* dialog) {
-    // Until the spoken instructions exist, an instruction closes as soon as it is shown; what its
-    // closing does is the same as for the full one.
-    if (slowedInstruction)
+    if (slowedInstruction) {
+        // The slowed stage has hidden the system cursor already; its drawn arrow stays.
+        shownInstruction = new Instruction(dialog, Instruction::Kind::SlowedStage);
         dialog->closed.connect(boost::bind(&App::onSlowedInstructionClosed, this, _1));
-    else
-        dialog->closed.connect(boost::bind(&App::onInstructionClosed, this, _1));
-    dialog->updated.connect(boost::bind(&closeOnUpdate, dialog, _1));
+        return;
+    }
+    // The cursor comes back as it was before (shown on the start screen and in stages 1-4),
+    // whichever way the instruction ends.
+    const int cursorCountBefore = platform::cursorDisplayCount();
+    hideSystemCursor();
+    // Opened over a running task (F1): the pupil goes back to that task when it closes.
+    const bool resumesTask = exerciseDialog != nullptr && currentMove != nullptr;
+    shownInstruction = new Instruction(dialog, Instruction::Kind::General);
+    dialog->closed.connect(
+        boost::bind(&App::onInstructionClosed, this, cursorCountBefore, resumesTask, _1));
 }
 
-long App::onSlowedInstructionClosed(const IMEvent&) { return nextTask(exerciseDialog, false); }
-
-long App::onInstructionClosed(const IMEvent&) {
+long App::onSlowedInstructionClosed(const IMEvent&) {
+    shownInstruction = nullptr;
     instructionShowing = false;
+    return nextTask(exerciseDialog, false);
+}
+
+long App::onInstructionClosed(int cursorCountBefore, bool resumesTask, const IMEvent&) {
+    shownInstruction = nullptr;
+    instructionShowing = false;
+    while (platform::cursorDisplayCount() < cursorCountBefore) platform::showCursor(true);
+    while (platform::cursorDisplayCount() > cursorCountBefore) platform::showCursor(false);
+    if (resumesTask) restartCurrentTask();
     return 0;
+}
+
+void App::restartCurrentTask() {
+    if (!exerciseDialog || !currentMove || nextTaskIndex == 0) return;
+    // The same pair again from its blue circle, where the cursor is put: nothing skipped, nothing
+    // doubled, and the task counts from now.
+    // Its circles go now; a finished pair's fade-out would have removed them.
+    for (MouseMove::Picture* circle :
+         {currentMove->startCircle, currentMove->targetCircle, currentMove->centreMark})
+        if (circle) circle->close();
+    retireCurrentMove();
+    --nextTaskIndex;
+    const MoveTaskSpec task = taskList[static_cast<std::size_t>(nextTaskIndex)];
+    startTask(exerciseDialog, task);
 }
 
 long App::showFinalPraise(int, int) {
     // Until the praise screens exist, the run ends at once: the exercise screen closes, which
     // moves the sequence on to the completion screen.
     if (runningDialog) runningDialog->updated.connect(boost::bind(&closeOnUpdate, runningDialog, _1));
+    return 0;
+}
+
+long App::closeExitMenu() {
+    IMApp<App>::closeExitMenu();
+    // The menu showed the system cursor; in the slowed stage the drawn arrow stands for it.
+    if (cursorPicture && !cursorPicture->isHidden()) hideSystemCursor();
     return 0;
 }
 

@@ -14,6 +14,8 @@
 #include "exercise/MoveTaskSpec.h"
 #include "exercise/Options.h"
 
+class Instruction;
+
 class App : public IMApp<App> {
 public:
     using Picture = IMStaticPictureBase<IMTextureView>;
@@ -32,6 +34,7 @@ public:
     void showInstruction(IMContainer* dialog) override;
     long showFinalPraise(int x, int y) override;
     long onKeyDown(const IMKeyboardEvent& e) override;
+    long closeExitMenu() override;
 
     // The builder registered as "Dialog1": the background and the first task of a fresh run.
     long buildExercise(IMContainer* dialog);
@@ -56,6 +59,8 @@ public:
     IMContainer* exerciseDialog = nullptr;
     // The drawn arrow of the slowed stage; made anew, hidden, at the start of every run.
     Picture* cursorPicture = nullptr;
+    // The instruction on screen, if any (it goes with its dialog).
+    Instruction* shownInstruction = nullptr;
     // Where the last run asked for its final praise; empty before the end of the first run.
     std::optional<POINT> finalPraiseShownAt;
 
@@ -65,7 +70,10 @@ public:
 private:
     long onExerciseClosed(const IMEvent&) { return resetRun(); }
     long onSlowedInstructionClosed(const IMEvent&);
-    long onInstructionClosed(const IMEvent&);
+    long onInstructionClosed(int cursorCountBefore, bool resumesTask, const IMEvent&);
+    // The task the pupil was doing when an instruction opened over it, from its start again.
+    void restartCurrentTask();
+    void startTask(IMContainer* dialog, const MoveTaskSpec& task);
     // A finished task may be put away from inside its own completion signal, so it is deleted
     // only on the next turn of the loop.
     void retireCurrentMove();

@@ -4,7 +4,27 @@
 #include "gui/IMTextureView.h"
 #include "gui/IMTextView.h"
 
+#include "resources/EmbeddedAssets.h"
+#include "resources/TextureRegistry.h"
+
 namespace screens {
+
+EmbeddedPictures::EmbeddedPictures(std::initializer_list<const wchar_t*> names) {
+    TextureRegistry* registry = textureRegistry();
+    if (!registry) return;
+    for (const wchar_t* name : names) {
+        const resources::EmbeddedAsset* asset = resources::findEmbeddedAsset(std::wstring(name));
+        if (!asset) continue;
+        const TextureHandle handle = registry->loadTexture(name, asset->bytes.data(), asset->bytes.size());
+        if (handle != kNoTexture) handles_.push_back(handle);
+    }
+}
+
+EmbeddedPictures::~EmbeddedPictures() {
+    if (TextureRegistry* registry = textureRegistry())
+        for (std::uint32_t handle : handles_) registry->release(handle);
+}
+
 
 IMButtonBase<IMStateView>* createFamilyButton(IMContainer* into, int x, int y, const std::wstring& family,
                                               int layer) {

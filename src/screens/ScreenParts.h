@@ -2,7 +2,9 @@
 // Pieces every screen is built from: a button of a skin family, and the one-pixel frame around a
 // panel.
 
+#include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "gui/IMButtonBase.h"
 #include "gui/IMDialogBase.h"
@@ -27,6 +29,20 @@ using Text = IMStaticPictureBase<IMTextView>;
 // every glyph is rendered once.
 Text* createText(IMContainer* into, int x, int y, const std::wstring& text, int fontSize,
                  bool bold = false, std::uint32_t colour = captionColour);
+
+// Pictures the program carries under their own names (the instruction's key hints, the
+// demonstration's mouse), registered for as long as the pictures made of them live: create the
+// pictures while this is alive; its end gives back the registry's own references.
+class EmbeddedPictures {
+public:
+    explicit EmbeddedPictures(std::initializer_list<const wchar_t*> names);
+    ~EmbeddedPictures();
+    EmbeddedPictures(const EmbeddedPictures&) = delete;
+    EmbeddedPictures& operator=(const EmbeddedPictures&) = delete;
+
+private:
+    std::vector<std::uint32_t> handles_;
+};
 
 // A one-pixel frame just inside a width x height panel.
 void addFrame(IMContainer* into, int width, int height);

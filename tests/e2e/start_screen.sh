@@ -33,6 +33,8 @@ check "the program opens on the start screen" $?
 xdotool type --delay 40 'Иванов Петя'
 xdotool key Return
 sleep 1
+xdotool key Escape # the instruction
+sleep 1
 is_sky
 check "a typed name and Enter begin the exercise" $?
 
@@ -44,6 +46,8 @@ sleep 1
 check "Retry comes back to the start screen" $?
 xdotool type --delay 40 'Сидорова Аня'
 xdotool key Return
+sleep 1
+xdotool key Escape
 sleep 1
 is_sky
 check "the second pupil's exercise begins" $?

@@ -13,6 +13,7 @@
 #include "exercise/App.h"
 #include "exercise/ExerciseCursor.h"
 #include "exercise/ExerciseSounds.h"
+#include "exercise/Instruction.h"
 #include "screens/SettingsPage.h"
 #include "platform/Clock.h"
 #include "support/ManualClock.h"
@@ -131,8 +132,22 @@ protected:
         while (app->nextTaskIndex <= taskIndex) {
             ASSERT_TRUE(app->currentMove) << "task " << app->nextTaskIndex;
             ASSERT_NO_FATAL_FAILURE(solveTask());
-            update(); // an instruction opened by the slowed stage closes here
+            endInstructionClip(); // the slowed stage's instruction closes with its clip
         }
+    }
+    // The instruction's clip reaches its end (the clip itself runs on the real decoder; its end is
+    // what the flow reacts to).
+    void endInstructionClip() {
+        update();
+        if (!app->shownInstruction || !app->shownInstruction->clip()) return;
+        app->shownInstruction->clip()->finished(IMEvent(app->shownInstruction, IM_MSG_STATE));
+        update();
+        update();
+    }
+    void pressKey(WPARAM vk) {
+        app->window->handleMessage(platform::NativeMessage{WM_KEYDOWN, vk, 1, 0, 0});
+        update();
+        update();
     }
 
     platform::ManualClock clock;
@@ -202,7 +217,7 @@ TEST_F(ExerciseRun, TwentyTasksWithStageSoundsPraiseAndTheFinalPraise) {
         EXPECT_EQ(cursor(), (POINT{t.x1, t.y1})) << "task " << task << " starts on its circle";
         EXPECT_EQ(circlesOnScreen(), 3) << "one pair at a time, task " << task;
         ASSERT_NO_FATAL_FAILURE(solveTask());
-        update();
+        endInstructionClip();
     }
     EXPECT_EQ(successSounds, 20);
     const std::vector<Request> expected{{L"111", 0}, {L"112", 2},  {L"113", 4},
@@ -259,9 +274,9 @@ TEST_F(ExerciseRun, AQuickHandCompletesEveryTaskIncludingTheSlowedStage) {
         // The last fade step makes the next task; the reports for it come before the update pass.
         clock.advanceMs(100);
         app->window->fireDueTimers();
-        // Unless the slowed stage's instruction comes first: it closes on the update pass and
-        // then makes the task.
-        if (task + 1 < 20 && app->nextTaskIndex == task + 1) update();
+        // Unless the slowed stage's instruction comes first: it closes with its clip and then
+        // makes the task.
+        if (task + 1 < 20 && app->nextTaskIndex == task + 1) endInstructionClip();
     }
     EXPECT_EQ(successSounds, 20);
 }
@@ -291,9 +306,11 @@ TEST_F(ExerciseRun, TheSlowedStageWaitsForItsInstructionThenPutsArrowAndCursorOn
               0)
         << "the slowed stage has no announcement";
 
-    // The instruction closes (at once, for now) and task 16 starts under the arrow.
+    // The instruction closes when its clip ends, and task 16 starts under the arrow.
     update();
-    update();
+    ASSERT_NE(app->shownInstruction, nullptr);
+    EXPECT_FALSE(app->currentMove) << "not before the clip's end";
+    endInstructionClip();
     ASSERT_TRUE(app->currentMove);
     EXPECT_EQ(app->nextTaskIndex, 17);
     const MoveTaskSpec& t16 = onScreen();
@@ -352,34 +369,69 @@ TEST_F(ExerciseRun, KeysDoNotStopTheTaskOnScreen) {
     EXPECT_EQ(app->nextTaskIndex, 2) << "the run went on to the next task";
 }
 
-TEST_F(ExerciseRun, TheRunGoesOnWithTheSameTaskAfterAnInstructionOpenedByF1) {
+TEST_F(ExerciseRun, AfterAnInstructionOpenedByF1ThePupilIsBackOnTheSameTaskFromItsBlueCircle) {
     startRun();
     ASSERT_NO_FATAL_FAILURE(solveUntilStarted(2));
-    MouseMove* task = app->currentMove.get();
+    const MoveTaskSpec task = onScreen();
+    // The pupil had left the blue circle before asking for help.
+    mouse(POINT{task.x1, task.y1});
+    mouse(POINT{(task.x1 + task.x2) / 2, (task.y1 + task.y2) / 2});
     const int extraBefore = app->extraInstructionCalls;
-    app->window->handleMessage(platform::NativeMessage{WM_KEYDOWN, VK_F1, 1, 0, 0});
+    const int cursorBefore = platform::cursorDisplayCount();
+    ASSERT_GE(cursorBefore, 0);
+    pressKey(VK_F1);
     EXPECT_EQ(app->extraInstructionCalls, extraBefore + 1);
-    update();
-    update();
+    ASSERT_NE(app->shownInstruction, nullptr);
+    EXPECT_LT(platform::cursorDisplayCount(), 0) << "the instruction hides the cursor";
+    // The demonstration runs its own pairs and leaves the pupil's task alone.
+    app->shownInstruction->clip()->finished(IMEvent(app->shownInstruction, IM_MSG_STATE));
+    jump(10);
+    EXPECT_EQ(app->shownInstruction->phase(), Instruction::Phase::KeyHints);
+
+    pressKey('A'); // any key closes an instruction opened by F1
     EXPECT_FALSE(app->instructionShowing);
-    EXPECT_EQ(app->currentMove.get(), task);
-    EXPECT_EQ(app->nextTaskIndex, 3);
+    EXPECT_EQ(app->shownInstruction, nullptr);
+    EXPECT_EQ(platform::cursorDisplayCount(), cursorBefore) << "the cursor shows as before";
+    ASSERT_TRUE(app->currentMove);
+    EXPECT_EQ(app->nextTaskIndex, 3) << "no task skipped, none doubled";
+    EXPECT_EQ(onScreen().x2, task.x2);
+    EXPECT_EQ(onScreen().y2, task.y2);
+    EXPECT_EQ(circlesOnScreen(), 3) << "the task's pair alone";
+    EXPECT_EQ(cursor().x, task.x1);
+    EXPECT_EQ(cursor().y, task.y1);
+    for (int step = 0; step < 10; ++step) jump(100);
     ASSERT_NO_FATAL_FAILURE(solveTask());
     EXPECT_EQ(app->nextTaskIndex, 4);
 }
 
-TEST_F(ExerciseRun, F1InTheSlowedStageDoesNotSkipTheTaskOnScreen) {
+TEST_F(ExerciseRun, F1InTheSlowedStageShowsItsInstructionAndKeepsTheTaskOnScreen) {
     startRun();
     ASSERT_NO_FATAL_FAILURE(solveUntilStarted(17));
     MouseMove* task = app->currentMove.get();
-    app->window->handleMessage(platform::NativeMessage{WM_KEYDOWN, VK_F1, 1, 0, 0});
-    update();
-    update();
+    const int cursorBefore = platform::cursorDisplayCount();
+    pressKey(VK_F1);
+    ASSERT_NE(app->shownInstruction, nullptr);
+    EXPECT_TRUE(app->slowedInstruction);
+    EXPECT_EQ(platform::cursorDisplayCount(), cursorBefore) << "the arrow stays; no cursor";
+    pressKey('A');
+    EXPECT_EQ(app->shownInstruction, nullptr);
     EXPECT_EQ(app->currentMove.get(), task);
     EXPECT_EQ(app->nextTaskIndex, 18);
     EXPECT_EQ(circlesOnScreen(), 3);
+    EXPECT_LT(platform::cursorDisplayCount(), 0);
     ASSERT_NO_FATAL_FAILURE(solveTask());
     EXPECT_EQ(app->nextTaskIndex, 19);
+}
+
+TEST_F(ExerciseRun, CancelInTheExitMenuDuringTheSlowedStageHidesTheSystemCursorAgain) {
+    startRun();
+    ASSERT_NO_FATAL_FAILURE(solveUntilStarted(16));
+    ASSERT_LT(platform::cursorDisplayCount(), 0);
+    pressKey(VK_F12);
+    ASSERT_NE(app->exitMenu, nullptr);
+    EXPECT_GE(platform::cursorDisplayCount(), 0) << "the menu's buttons need the cursor";
+    app->closeExitMenu();
+    EXPECT_LT(platform::cursorDisplayCount(), 0) << "the drawn arrow stands for the cursor again";
 }
 
 TEST_F(ExerciseRun, ClosingTheScreenMidRunLeavesNothingBehind) {

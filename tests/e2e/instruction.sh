@@ -1,0 +1,104 @@
+#!/usr/bin/env bash
+# End to end under a real X server with the disk audio driver: the instruction before the
+# exercise. The clip plays with its speech; when it ends the key hints appear and space starts the
+# demonstration, whose narration is heard and whose first pair appears 5.59 s after it starts;
+# after the narration, space closes the instruction and the exercise begins.
+set -u
+exe=$1
+. "$(dirname "$0")/lib/session.sh"
+command -v Xvfb >/dev/null && command -v xdotool >/dev/null || { echo "Xvfb or xdotool missing: skipped"; exit 77; }
+
+start_xvfb
+work=$(mktemp -d)
+trap 'stop_xvfb; rm -rf "$work"' EXIT
+export XDG_DATA_HOME=$work/share SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$work/audio.raw
+
+pixel() {
+    ffmpeg -loglevel error -f x11grab -video_size 1x1 -i "$display+$1,$2" -frames:v 1 -f rawvideo -pix_fmt rgb24 - |
+        od -An -tx1 | tr -d ' \n'
+}
+# Bytes of the sound device's output from byte $1 on that are not silence.
+loud_bytes_from() { tail -c +"$(($1 + 1))" "$work/audio.raw" | tr -d '\000' | wc -c; }
+# Non-silent bytes in the device's last second (the disk driver writes at the pace of playback;
+# the device is closed in silence and its file starts again when it reopens).
+loud_last_second() { tail -c 176400 "$work/audio.raw" | tr -d '\000' | wc -c; }
+
+"$exe" 2>"$work/log" &
+pid=$!
+wait_for_window
+sleep 1
+xdotool type --delay 40 'Петров Ваня'
+xdotool key Return
+sleep 3
+[ "$(loud_bytes_from 0)" -gt 10000 ]
+check "the spoken instruction is heard with the clip" $?
+# Space before the clip's end does nothing.
+xdotool key space
+sleep 1
+[ "$(pixel 650 300)" != "ffcc99" ]
+check "space during the clip does not start the demonstration" $?
+
+# The clip lasts 33 s; its key hints follow.
+sleep 31
+sleep 1.5
+
+# Space starts the demonstration: the target's centre area is grabbed every 25 ms from just
+# before the key.
+ffmpeg -loglevel info -f x11grab -framerate 40 -use_wallclock_as_timestamps 1 -video_size 40x40 \
+    -i "$display+630,280" -frames:v 320 -copyts -vf showinfo -f rawvideo -pix_fmt rgb24 "$work/grab.raw" 2>"$work/grab.log" &
+grabber=$!
+for _ in $(seq 100); do grep -q "pts_time" "$work/grab.log" 2>/dev/null && break; sleep 0.02; done
+t0=$(date +%s.%N)
+xdotool key space
+wait $grabber
+appeared=$(python3 - "$work/grab.raw" "$work/grab.log" "$t0" <<'PY'
+import re, sys
+raw, log, t0 = sys.argv[1], sys.argv[2], float(sys.argv[3])
+size = 40 * 40 * 3
+data = open(raw, 'rb').read()
+times = [int(t) / 1e6 for t in re.findall(r' pts:([0-9]+)', open(log).read())]
+n = min(len(times), len(data) // size)
+# The demonstration's background is up well within a second; the pair is measured against it.
+settled = next((i for i in range(n) if times[i] - t0 > 1.5), None)
+found = None
+if settled is not None:
+    reference = data[settled * size:(settled + 1) * size]
+    for i in range(settled, n):
+        frame = data[i * size:(i + 1) * size]
+        # The orange circle fading in: its blue channel drops below the sky's.
+        changed = sum(1 for k in range(0, size, 3) if reference[k + 2] - frame[k + 2] > 8)
+        if changed > 40:
+            found = times[i] - t0
+            break
+print("never" if found is None else "%.3f" % found)
+PY
+)
+echo "the first demonstration pair appeared ${appeared} s after space (the narration's cue: 5.59 s)"
+case "$appeared" in
+never) check "the first demonstration pair appears" 1 ;;
+*) # The pair starts its fade-in at the cue; its first visible step is the fade's first, 100 ms on.
+   awk -v t="$appeared" 'BEGIN { exit !(t >= 5.59 && t <= 5.59 + 0.1 + 0.1) }'
+   check "the first demonstration pair appears at 5.59 s (+ the fade's first step) after the demonstration starts ($appeared s)" $? ;;
+esac
+# The speech of the clip ended 37 s after it began, before this point: what is heard now is
+# the narration.
+sleep 2
+loud=$(loud_last_second)
+[ "$loud" -gt 50000 ]
+status=$?
+check "the narration is heard ($loud non-silent bytes in the last second)" $status
+
+# The narration lasts 31 s; then the closing phrase and the key hints, and space ends it.
+sleep 25
+xdotool key space
+sleep 1.5
+p=$(pixel 10 580)
+[ $((16#${p:4:2})) -gt $((16#${p:0:2} + 30)) ] && [ "$(pixel 650 300)" != "ffcc99" ]
+check "space after the demonstration begins the exercise" $?
+
+xdotool key F12
+sleep 0.5
+xdotool mousemove 392 300 click 1
+wait_for_end $pid
+check "Close ends the program with status 0" $?
+summary
