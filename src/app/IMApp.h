@@ -22,7 +22,12 @@
 #include "report/ReportLocation.h"
 #include "report/ReportText.h"
 #include "report/SpreadsheetReport.h"
+#include "report/ReportPrinter.h"
+#include "screens/CompletionHost.h"
+#include "screens/CompletionScreen.h"
 #include "screens/ExitMenu.h"
+#include "screens/IMSaveAsDialog.h"
+#include "screens/IMSelectPrinterDialog.h"
 #include "screens/ScreenHost.h"
 #include "screens/StartScreen.h"
 #include "window/IMWindow.h"
@@ -40,7 +45,7 @@ inline long closeInstructionOnKey(IMContainer* dialog, bool* showing, bool anyKe
 }
 } // namespace imapp_detail
 
-template <typename T> class IMApp : public ScreenHost {
+template <typename T> class IMApp : public ScreenHost, public CompletionHost {
 public:
     using DialogBuilder = boost::function<long(IMContainer*)>;
     // Builds the settings page in the given parent and returns it.
@@ -61,8 +66,16 @@ public:
     long startWithName(const std::wstring& name) override;
     IMControl* openSettings() override;
     virtual void init() {}
-    virtual void showStartScreen();
-    virtual void showCompletionScreen() {}
+    void showStartScreen() override;
+    virtual void showCompletionScreen();
+    bool hasReport() const override { return report != nullptr; }
+    long showPrintDialog() override;
+    long showSaveAsDialog() override;
+    long startAnotherRun() override { return runNextDialog(); }
+    // Prints the report on the given printer under the exercise's number, title and pupil.
+    bool printHeader(report::PrinterDeviceContext* dc);
+    // The whole report written to `path` (empty: its own file); the report's own path stays.
+    report::ReportSaveResult saveReportAs(const std::wstring& path);
     virtual void showPraiseScreen(IMControl*) {}
     virtual long showFinalPraise(int, int) { return 0; }
     virtual void showInstruction(IMContainer*) {}
@@ -196,6 +209,8 @@ template <typename T> long IMApp<T>::runNextDialog() {
                      std::to_wstring(static_cast<std::int64_t>(currentTime()) - startTime),
                      L"Number");
         if (report) report->addEmptyRow();
+        // The run is on disk at once: a lesson's results never wait for a clean exit.
+        saveReport();
         showCompletionScreen();
     }
     return 0;
@@ -283,6 +298,66 @@ template <typename T> void IMApp<T>::showStartScreen() {
     }
     new StartScreen(window, *this, StartScreen::Texts{number, title, description, startNotice});
     startNotice.clear();
+}
+
+template <typename T> void IMApp<T>::showCompletionScreen() {
+    if (!window) return;
+    while (platform::showCursor(true) < 0) {
+    }
+    // The next run starts the sequence from its beginning.
+    if (!dialogs.empty()) currentDialogName = dialogs.begin()->first;
+    std::wstring footer = report ? L"Отчёт сохранён в файле " + fromU16(report->filePath())
+                                 : L"Имя ученика не введено: отчёт не ведётся";
+    auto* screen = new CompletionScreen(window, *this, CompletionScreen::Texts{number, title, pupilName, footer});
+    screen->setFocus(true);
+}
+
+template <typename T> long IMApp<T>::showPrintDialog() {
+    if (!report || !window) return 0;
+    auto* dialog = new IMSelectPrinterDialog(window);
+    dialog->setFocus(true);
+    dialog->printButton->clicked.connect([this, dialog](const IMMouseEvent&) {
+        auto dc = dialog->printerDC();
+        if (!dc) {
+            dialog->showProblem(L"Принтер недоступен: выберите другой или проверьте службу печати");
+            return 0L;
+        }
+        if (!printHeader(dc.get())) {
+            dialog->showProblem(L"Задание печати не принято принтером");
+            return 0L;
+        }
+        dialog->close();
+        return 0L;
+    });
+    return 0;
+}
+
+template <typename T> bool IMApp<T>::printHeader(report::PrinterDeviceContext* dc) {
+    if (!report || !dc) return false;
+    const report::PrintHeader header{
+        {u"Номер ЦОР", toU16(number)}, {u"Название", toU16(title)}, {u"Ученик", toU16(pupilName)}};
+    return report::printReport(*report, dc, header);
+}
+
+template <typename T> long IMApp<T>::showSaveAsDialog() {
+    if (!report || !window) return 0;
+    auto* dialog = new IMSaveAsDialog(window);
+    dialog->nameField->setText(fromU16(report->filePath()));
+    dialog->setFocus(true);
+    dialog->saveButton->clicked.connect([this, dialog](const IMMouseEvent&) {
+        const report::ReportSaveResult saved = saveReportAs(dialog->text());
+        if (saved)
+            dialog->close();
+        else
+            dialog->showProblem(fromU16(saved.reason));
+        return 0L;
+    });
+    return 0;
+}
+
+template <typename T> report::ReportSaveResult IMApp<T>::saveReportAs(const std::wstring& path) {
+    if (!report) return report::ReportSaveResult{report::ReportSaveResult::Kind::WriteFailed, false, u"Нет отчёта"};
+    return report->save(toU16(path));
 }
 
 template <typename T> long IMApp<T>::startWithName(const std::wstring& name) {

@@ -5,6 +5,7 @@
 #include "exercise/ExerciseCursor.h"
 #include "exercise/ExerciseSounds.h"
 #include "exercise/Instruction.h"
+#include "screens/PraiseScreen.h"
 #include "screens/SettingsPage.h"
 
 using boost::placeholders::_1;
@@ -46,13 +47,6 @@ constexpr int arrowLayer = 100;
 constexpr int arrowNeverHit = 256; // above any texel alpha
 const wchar_t* const praiseSounds[] = {L"112", L"106", L"109", L"107", L"105"};
 constexpr int praiseSoundCount = static_cast<int>(std::size(praiseSounds));
-
-// Closes a screen on the update pass that follows its creation, so that whoever opened it has
-// finished before its closing is handled. Bound to the screen: the slot goes with it.
-long closeOnUpdate(IMControl* screen, const IMEvent&) {
-    screen->close();
-    return 0;
-}
 
 } // namespace
 
@@ -245,12 +239,16 @@ void App::restartCurrentTask() {
     startTask(exerciseDialog, task);
 }
 
-long App::showFinalPraise(int, int) {
-    // Until the praise screens exist, the run ends at once: the exercise screen closes, which
-    // moves the sequence on to the completion screen.
-    if (runningDialog) runningDialog->updated.connect(boost::bind(&closeOnUpdate, runningDialog, _1));
+long App::showFinalPraise(int x, int y) {
+    // When the clip ends the praise and the exercise screen close together; the sequence then
+    // writes the run's rows and shows the completion screen.
+    new PraiseScreen(window, x, y, std::rand() & 0x7FFF, [this] {
+        if (runningDialog) runningDialog->close();
+    });
     return 0;
 }
+
+void App::showPraiseScreen(IMControl* owner) { new PraiseScreen(window, std::rand() & 0x7FFF, owner); }
 
 long App::closeExitMenu() {
     IMApp<App>::closeExitMenu();

@@ -33,6 +33,7 @@ public:
     void init() override;
     void showInstruction(IMContainer* dialog) override;
     long showFinalPraise(int x, int y) override;
+    void showPraiseScreen(IMControl* owner) override;
     long onKeyDown(const IMKeyboardEvent& e) override;
     long closeExitMenu() override;
 

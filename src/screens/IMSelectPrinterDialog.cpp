@@ -22,6 +22,9 @@ constexpr std::uint32_t captionColour = 0xFF000000;
 constexpr RECT listRect{30, 58, 330, 158};
 constexpr POINT printAt{30, 179};
 constexpr POINT closeAt{221, 179};
+// Between the list and the buttons.
+constexpr POINT problemAt{30, 161};
+constexpr std::size_t problemLength = 52;
 
 } // namespace
 
@@ -53,6 +56,10 @@ std::unique_ptr<report::PrinterDeviceContext> IMSelectPrinterDialog::printerDC()
     const IMList::Item* item = printerList ? printerList->selectedItem() : nullptr;
     if (!item) return nullptr;
     return platform::createPrinterDeviceContext(toU16(item->getText()));
+}
+
+void IMSelectPrinterDialog::showProblem(const std::wstring& reason) {
+    problem = screens::replaceProblemLine(this, problem, problemAt, reason, problemLength);
 }
 
 long IMSelectPrinterDialog::onCloseClicked(const IMMouseEvent&) {

@@ -7,6 +7,8 @@
 #include "gui/IMButtonBase.h"
 #include "gui/IMDialogBase.h"
 #include "gui/IMList.h"
+#include "gui/IMStaticPictureBase.h"
+#include "gui/IMTextView.h"
 #include "report/PrinterDeviceContext.h"
 
 class IMSelectPrinterDialog : public IMDialogBase<IMEmptyView> {
@@ -17,10 +19,13 @@ public:
     // A device context for the selected printer; null when nothing is selected or the print
     // system no longer knows the printer.
     std::unique_ptr<report::PrinterDeviceContext> printerDC() const;
+    // One line on the dialog saying why printing did not happen (empty: none).
+    void showProblem(const std::wstring& reason);
 
     IMButtonBase<IMStateView>* printButton = nullptr;
     IMButtonBase<IMStateView>* closeButton = nullptr;
     IMList* printerList = nullptr;
+    IMStaticPictureBase<IMTextView>* problem = nullptr;
 
 private:
     long onCloseClicked(const IMMouseEvent&);

@@ -47,4 +47,18 @@ void addFrame(IMContainer* into, int width, int height) {
     for (const RECT& edge : edges) into->createPicture(edge.left, edge.top, linePicture, 0)->setRect(edge);
 }
 
+Text* replaceProblemLine(IMContainer* into, Text* before, POINT at, const std::wstring& reason,
+                         std::size_t maxChars) {
+    if (before) before->close();
+    if (reason.empty()) return nullptr;
+    const std::wstring line = reason.size() > maxChars ? reason.substr(0, maxChars - 1) + L"…" : reason;
+    return createText(into, at.x, at.y, line, problemFontSize, false, problemColour);
+}
+
+Text* placeText(IMContainer* into, const TextPlace& where, const std::wstring& text) {
+    Text* label = createText(into, where.at.x, where.at.y, text, where.fontSize, where.bold);
+    if (where.at.x == centred) label->moveTo(into->getWidth() / 2 - label->getWidth() / 2, where.at.y);
+    return label;
+}
+
 } // namespace screens

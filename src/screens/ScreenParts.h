@@ -44,6 +44,25 @@ private:
     std::vector<std::uint32_t> handles_;
 };
 
+// A text of a screen's table: its own words, or (null) words the screen is given.
+struct TextPlace {
+    const wchar_t* text;
+    int fontSize;
+    bool bold;
+    POINT at; // x == centred: centred across the parent
+};
+constexpr int centred = -1;
+
+// The text at its place in the table, sized to itself.
+Text* placeText(IMContainer* into, const TextPlace& where, const std::wstring& text);
+
+// One line of a dialog saying why something did not happen, in place of the line before (null:
+// none); an empty reason takes the line away. The reason is cut to `maxChars`.
+Text* replaceProblemLine(IMContainer* into, Text* before, POINT at, const std::wstring& reason,
+                         std::size_t maxChars);
+constexpr std::uint32_t problemColour = 0xFFB00000;
+constexpr int problemFontSize = 12;
+
 // A one-pixel frame just inside a width x height panel.
 void addFrame(IMContainer* into, int width, int height);
 

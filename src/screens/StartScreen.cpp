@@ -10,13 +10,8 @@ namespace {
 
 const wchar_t* const backgroundPicture = L"DefaultBackGround";
 
-struct TextPlace {
-    const wchar_t* text; // null: the text comes from the exercise (number, title)
-    int fontSize;
-    bool bold;
-    POINT at; // x < 0: centred across the screen
-};
-constexpr int centred = -1;
+using screens::centred;
+using screens::TextPlace;
 
 const TextPlace subtitle{L"Orvanel", 14, false, {centred, 10}};
 const TextPlace courseName{L"Veskora", 18, true, {centred, 35}};
@@ -58,9 +53,7 @@ constexpr int noticeFontSize = 16;
 constexpr std::uint32_t noticeColour = 0xFFB00000;
 
 screens::Text* place(IMContainer* into, const TextPlace& where, const std::wstring& text) {
-    auto* label = screens::createText(into, where.at.x, where.at.y, text, where.fontSize, where.bold);
-    if (where.at.x == centred) label->moveTo(into->getWidth() / 2 - label->getWidth() / 2, where.at.y);
-    return label;
+    return screens::placeText(into, where, text);
 }
 
 int height(const RECT& r) { return r.bottom - r.top; }

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <algorithm>
+#include <unistd.h>
 
 #include "TimeAndLocaleScopes.h"
 #include "app/IMApp.h"
@@ -208,3 +211,68 @@ TEST_F(Application, CloseInTheExitMenuEndsTheProgram) {
 }
 
 } // namespace
+
+namespace {
+
+// The rows of the pupil's sheet as the file on disk holds them now.
+std::vector<std::vector<std::u16string>> rowsOnDisk(const std::filesystem::path& file) {
+    report::SpreadsheetReport reread(toU16(file.wstring()), u"Иванов");
+    return reread.tableRows().value_or(std::vector<std::vector<std::u16string>>{});
+}
+
+std::string contentsOf(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary | std::ios::ate);
+    std::string bytes(static_cast<std::size_t>(std::max<std::streamoff>(0, in.tellg())), '\0');
+    in.seekg(0);
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return bytes;
+}
+
+} // namespace
+
+TEST_F(Application, EachRunIsOnDiskAsSoonAsItEndsWithoutWaitingForTheWindowToClose) {
+    const std::filesystem::path file = dir / "report.xls";
+    for (int run = 1; run <= 2; ++run) {
+        app->setCurrentDialog(L"Dialog1");
+        app->runNextDialog();
+        update();
+        ASSERT_EQ(built.size(), static_cast<std::size_t>(run));
+        built.back()->close();
+        update();
+        EXPECT_EQ(rowsOnDisk(file).size(), 4u * static_cast<std::size_t>(run)) << "after run " << run;
+    }
+}
+
+TEST_F(Application, SaveAsWritesTheWholeReportOrSaysWhyAndLeavesTheOwnFileAlone) {
+    const std::filesystem::path own = dir / "report.xls";
+    app->runNextDialog();
+    update();
+    built.back()->close();
+    update();
+    const std::string ownBefore = contentsOf(own);
+    ASSERT_FALSE(ownBefore.empty());
+
+    const std::filesystem::path copy = dir / "copy of the report.xls";
+    EXPECT_TRUE(app->saveReportAs(copy.wstring()));
+    EXPECT_EQ(rowsOnDisk(copy).size(), 4u);
+
+    const std::filesystem::path readOnly = dir / "read-only";
+    std::filesystem::create_directories(readOnly);
+    std::filesystem::permissions(readOnly, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    struct Case {
+        const char* name;
+        std::filesystem::path path;
+    };
+    const Case failing[] = {{"a folder that does not exist", dir / "no such folder" / "r.xls"},
+                            {"a read-only folder", readOnly / "r.xls"},
+                            {"a folder that is a file", own / "r.xls"}};
+    for (const Case& c : failing) {
+        if (c.path.parent_path() == readOnly && ::geteuid() == 0) continue; // root writes anywhere
+        const report::ReportSaveResult saved = app->saveReportAs(c.path.wstring());
+        EXPECT_FALSE(saved) << c.name;
+        EXPECT_FALSE(saved.reason.empty()) << c.name << ": the dialog has a reason to show";
+        EXPECT_FALSE(std::filesystem::exists(c.path)) << c.name;
+    }
+    EXPECT_EQ(contentsOf(own), ownBefore) << "the report's own file is untouched";
+    std::filesystem::permissions(readOnly, std::filesystem::perms::owner_all);
+}

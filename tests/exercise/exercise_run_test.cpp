@@ -14,6 +14,8 @@
 #include "exercise/ExerciseCursor.h"
 #include "exercise/ExerciseSounds.h"
 #include "exercise/Instruction.h"
+#include "screens/CompletionScreen.h"
+#include "screens/PraiseScreen.h"
 #include "screens/SettingsPage.h"
 #include "platform/Clock.h"
 #include "support/ManualClock.h"
@@ -144,6 +146,22 @@ protected:
         update();
         update();
     }
+    // The final praise on screen, if any.
+    PraiseScreen* praise() {
+        update();
+        for (const auto& [layer, children] : app->window->children())
+            for (IMControl* child : children)
+                if (auto* screen = dynamic_cast<PraiseScreen*>(child)) return screen;
+        return nullptr;
+    }
+    // The praise clip reaches its end: the praise and the exercise screen close.
+    void endPraise() {
+        PraiseScreen* screen = praise();
+        ASSERT_NE(screen, nullptr) << "the final praise is on screen";
+        screen->clip()->finished(IMEvent(screen, IM_MSG_STATE));
+        update();
+        update();
+    }
     void pressKey(WPARAM vk) {
         app->window->handleMessage(platform::NativeMessage{WM_KEYDOWN, vk, 1, 0, 0});
         update();
@@ -234,9 +252,16 @@ TEST_F(ExerciseRun, TwentyTasksWithStageSoundsPraiseAndTheFinalPraise) {
     ASSERT_TRUE(app->finalPraiseShownAt.has_value());
     EXPECT_EQ(*app->finalPraiseShownAt, (POINT{137, 100}));
     EXPECT_FALSE(app->currentMove) << "no task after the twentieth";
-    // The final praise ends the run: the exercise screen closes and the run is reset.
-    update();
-    update();
+    // The final praise: the cloud at (137, 100) with its clip at (230, 176), 320 x 200.
+    PraiseScreen* shown = praise();
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(shown->cloud()->getRect().left, 137);
+    EXPECT_EQ(shown->cloud()->getRect().top, 100);
+    EXPECT_EQ(shown->clip()->getRect(), (RECT{230, 176, 550, 376}));
+    EXPECT_NE(app->exerciseDialog, nullptr) << "the exercise stays under the praise";
+    // The praise ends the run when its clip ends: the exercise screen closes and the run is reset.
+    ASSERT_NO_FATAL_FAILURE(endPraise());
+    EXPECT_EQ(praise(), nullptr);
     EXPECT_EQ(app->runningDialog, nullptr);
     EXPECT_EQ(app->exerciseDialog, nullptr);
     EXPECT_EQ(app->nextTaskIndex, 0);
@@ -343,8 +368,7 @@ TEST_F(ExerciseRun, PraiseRotationAndStageSoundsStartOverWithASecondRun) {
     IMControl* firstArrow = app->cursorPicture;
     ASSERT_NO_FATAL_FAILURE(solveUntilStarted(19));
     ASSERT_NO_FATAL_FAILURE(solveTask());
-    update();
-    update();
+    ASSERT_NO_FATAL_FAILURE(endPraise());
     ASSERT_EQ(app->runningDialog, nullptr);
 
     requested.clear();

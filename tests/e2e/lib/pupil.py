@@ -42,21 +42,25 @@ def grab():
 
 
 def target():
-    """Centre of the orange target circle, or None when none is on screen."""
+    """Centre of the orange target circle (found by its deep orange centre mark, which nothing else
+    on the exercise's or the instructions' screens has), or None when none is on screen."""
     frame = grab()
     if len(frame) < WIDTH * HEIGHT * 3:
         return None
-    xs = ys = count = 0
-    for y in range(0, HEIGHT, 3):
+    xs = ys = count = blue = 0
+    for y in range(0, HEIGHT, 2):
         row = y * WIDTH * 3
-        for x in range(0, WIDTH, 3):
+        for x in range(0, WIDTH, 2):
             i = row + x * 3
-            r, b = frame[i], frame[i + 2]
-            if r > 230 and b < 175 and r - b > 80:
+            r, g, b = frame[i], frame[i + 1], frame[i + 2]
+            if r > 235 and 125 < g < 185 and b < 90:
                 xs += x
                 ys += y
                 count += 1
-    if count < 4:
+            elif abs(r - 102) < 20 and abs(g - 102) < 20 and abs(b - 204) < 20:
+                blue += 1
+    # A task is a pair: the blue start circle too (an instruction's clip has neither).
+    if count < 4 or blue < 4:
         return None
     return xs / count, ys / count
 
