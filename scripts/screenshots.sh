@@ -38,7 +38,8 @@ xdotool type --delay 40 'Иванова Маша'
 sleep 0.8
 grab start
 xdotool key Return
-sleep 1
+sleep 3
+grab instruction
 xdotool key Escape
 sleep 1.5
 grab exercise
