@@ -77,7 +77,10 @@ echo "the first demonstration pair appeared ${appeared} s after space (the narra
 case "$appeared" in
 never) check "the first demonstration pair appears" 1 ;;
 *) # The pair starts its fade-in at the cue; its first visible step is the fade's first, 100 ms on.
-   awk -v t="$appeared" 'BEGIN { exit !(t >= 5.59 && t <= 5.59 + 0.1 + 0.1) }'
+   # A sanitized build runs several times slower: its figure is only told, with a wide margin.
+   late=0.2
+   if ldd "$exe" 2>/dev/null | grep -q -e libasan -e libtsan; then late=1.0; fi
+   awk -v t="$appeared" -v late="$late" 'BEGIN { exit !(t >= 5.59 && t <= 5.59 + 0.1 + late) }'
    check "the first demonstration pair appears at 5.59 s (+ the fade's first step) after the demonstration starts ($appeared s)" $? ;;
 esac
 # The speech of the clip ended 37 s after it began, before this point: what is heard now is
