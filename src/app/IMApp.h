@@ -25,6 +25,8 @@
 #include "report/ReportPrinter.h"
 #include "screens/CompletionHost.h"
 #include "screens/CompletionScreen.h"
+#include "screens/CreditsScreen.h"
+#include "platform/Keyboard.h"
 #include "screens/ExitMenu.h"
 #include "screens/IMSaveAsDialog.h"
 #include "screens/IMSelectPrinterDialog.h"
@@ -80,7 +82,8 @@ public:
     virtual long showFinalPraise(int, int) { return 0; }
     virtual void showInstruction(IMContainer*) {}
     virtual long onKeyDown(const IMKeyboardEvent& e);
-    virtual long onCreditsKey(const IMKeyboardEvent&) { return 0; }
+    // Ctrl+I (or Ctrl with numeric-keypad 9) on any screen: the credits page, once.
+    virtual long onCreditsKey(const IMKeyboardEvent& e);
 
     void addDialog(const std::wstring& name, const DialogBuilder& builder);
     void setCurrentDialog(const std::wstring& name);
@@ -111,6 +114,7 @@ public:
     std::wstring windowTitle;
     bool instructionShowing = false;
     int extraInstructionCalls = 0;
+    bool creditsShowing = false;
     std::int64_t startTime = 0;
     std::wstring description;
     std::wstring title;
@@ -298,6 +302,26 @@ template <typename T> void IMApp<T>::showStartScreen() {
     }
     new StartScreen(window, *this, StartScreen::Texts{number, title, description, startNotice});
     startNotice.clear();
+}
+
+template <typename T> long IMApp<T>::onCreditsKey(const IMKeyboardEvent& e) {
+    const unsigned key = static_cast<unsigned>(e.wParam) & 0xFF;
+    if (key != 0x49 && key != 0x69 && key != 0xD8 && key != 0xF8) return 0;
+    if (!platform::isKeyDown(VK_CONTROL) || creditsShowing || !window) return 0;
+    // The page has buttons: the cursor shows while it is open and returns to exactly the state
+    // it was in (hidden with the drawn arrow in the slowed stage) when it closes.
+    const int countBefore = platform::cursorDisplayCount();
+    while (platform::showCursor(true) < 0) {
+    }
+    creditsShowing = true;
+    auto* page = new CreditsScreen(window);
+    page->closed.connect([this, countBefore](const IMEvent&) {
+        while (platform::cursorDisplayCount() > countBefore) platform::showCursor(false);
+        while (platform::cursorDisplayCount() < countBefore) platform::showCursor(true);
+        creditsShowing = false;
+        return 0L;
+    });
+    return 0;
 }
 
 template <typename T> void IMApp<T>::showCompletionScreen() {
