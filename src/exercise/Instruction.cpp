@@ -166,7 +166,8 @@ long Instruction::startDemonstration(const IMEvent&) {
         return finishInstruction(true, true);
     }
     for (std::uint32_t cue : demoCues)
-        sounds->addSoundLabel(narration_, cue, [this](std::uint32_t, std::uint32_t position) { return demoCue(position); });
+        cueConnections_.emplace_back(sounds->addSoundLabel(
+            narration_, cue, [this](std::uint32_t, std::uint32_t position) { return demoCue(position); }));
     narrationEnded_ = sounds->onSoundEnded(narration_, [this](std::uint32_t) { return finishInstruction(true, true); });
     sounds->playSound(narration_, false);
     return 0;
@@ -306,6 +307,9 @@ void Instruction::stopEverything() {
     phase_ = Phase::Closed;
     keys_.disconnect();
     narrationEnded_.disconnect();
+    // A cue whose notice is already on its way must not reach this instruction; nor may a later
+    // instruction's narration call this one's cues.
+    cueConnections_.clear();
     for (int id : timers_)
         if (WindowTimers* w = windowTimers()) w->killTimer(id);
     timers_.clear();

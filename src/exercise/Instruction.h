@@ -104,6 +104,7 @@ private:
     std::uint32_t closingPhrase_ = 0;
     std::set<int> timers_;
     IMScopedConnection narrationEnded_;
+    std::vector<boost::signals2::scoped_connection> cueConnections_;
     IMScopedConnection keys_;
     IMScopedConnection dialogClosed_;
 };

@@ -172,7 +172,7 @@ void CSoundStream::fillHalf(std::uint32_t offset) {
     fillSecondHalf_ = !fillSecondHalf_;
 }
 
-void CSoundStream::addLabel(std::uint32_t position,
+boost::signals2::connection CSoundStream::addLabel(std::uint32_t position,
                             const boost::function<long(std::uint32_t, std::uint32_t)>& slot) {
     bool playing = false;
     {
@@ -184,7 +184,7 @@ void CSoundStream::addLabel(std::uint32_t position,
         labelPositions_.push_back(position);
     auto& signal = labelSignals_[position];
     if (!signal) signal = std::make_unique<LabelSignal>();
-    signal->connect(slot);
+    return signal->connect(slot);
 }
 
 void CSoundStream::scheduleLabels() {

@@ -44,7 +44,8 @@ public:
     // Asks a running worker to end and waits for it (shutdown).
     void shutdown();
 
-    void addLabel(std::uint32_t position, const boost::function<long(std::uint32_t, std::uint32_t)>& slot);
+    // The connection lets the caller take its slot back (a screen that goes away).
+    boost::signals2::connection addLabel(std::uint32_t position, const boost::function<long(std::uint32_t, std::uint32_t)>& slot);
     const std::vector<std::uint32_t>& labelPositions() const { return labelPositions_; }
     std::size_t pendingLabelTimers() const { return labelTimers_.size(); }
     // Main thread: the end notice of a playback arrived; labels of a playback whose data ran out

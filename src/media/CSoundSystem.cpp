@@ -153,8 +153,10 @@ boost::signals2::connection CSoundSystem::onSoundEnded(std::uint32_t id, const S
     return s->ended.connect(slot);
 }
 
-void CSoundSystem::addSoundLabel(std::uint32_t id, std::uint32_t position, const LabelSlot& slot) {
-    if (CSoundStream* s = stream(id)) s->addLabel(position, slot);
+boost::signals2::connection CSoundSystem::addSoundLabel(std::uint32_t id, std::uint32_t position,
+                                                        const LabelSlot& slot) {
+    if (CSoundStream* s = stream(id)) return s->addLabel(position, slot);
+    return {};
 }
 
 void CSoundSystem::handleSoundMessage(std::uint32_t message, WPARAM wParam, LPARAM lParam) {

@@ -52,7 +52,8 @@ public:
     bool playSound(std::uint32_t id, bool loop);
     bool stopSound(std::uint32_t id);
     boost::signals2::connection onSoundEnded(std::uint32_t id, const SoundSlot& slot);
-    void addSoundLabel(std::uint32_t id, std::uint32_t position, const LabelSlot& slot);
+    // Empty connection for an unknown id.
+    boost::signals2::connection addSoundLabel(std::uint32_t id, std::uint32_t position, const LabelSlot& slot);
     // The window procedure's entry for the four registered messages (main thread).
     void handleSoundMessage(std::uint32_t message, WPARAM wParam, LPARAM lParam);
 
