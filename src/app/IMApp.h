@@ -19,14 +19,14 @@
 #include "gui/IMDialogBase.h"
 #include "gui/IMStaticPictureBase.h"
 #include "platform/Cursor.h"
+#include "platform/Keyboard.h"
 #include "report/ReportLocation.h"
+#include "report/ReportPrinter.h"
 #include "report/ReportText.h"
 #include "report/SpreadsheetReport.h"
-#include "report/ReportPrinter.h"
 #include "screens/CompletionHost.h"
 #include "screens/CompletionScreen.h"
 #include "screens/CreditsScreen.h"
-#include "platform/Keyboard.h"
 #include "screens/ExitMenu.h"
 #include "screens/IMSaveAsDialog.h"
 #include "screens/IMSelectPrinterDialog.h"
@@ -298,8 +298,7 @@ template <typename T> long IMApp<T>::setPupilName(const std::wstring& name) {
 template <typename T> void IMApp<T>::showStartScreen() {
     if (!window) return;
     // A screen of buttons and a name field: the cursor shows, whatever hid it before.
-    while (platform::showCursor(true) < 0) {
-    }
+    platform::showCursorForButtons();
     new StartScreen(window, *this, StartScreen::Texts{number, title, description, startNotice});
     startNotice.clear();
 }
@@ -311,13 +310,11 @@ template <typename T> long IMApp<T>::onCreditsKey(const IMKeyboardEvent& e) {
     // The page has buttons: the cursor shows while it is open and returns to exactly the state
     // it was in (hidden with the drawn arrow in the slowed stage) when it closes.
     const int countBefore = platform::cursorDisplayCount();
-    while (platform::showCursor(true) < 0) {
-    }
+    platform::showCursorForButtons();
     creditsShowing = true;
     auto* page = new CreditsScreen(window);
     page->closed.connect([this, countBefore](const IMEvent&) {
-        while (platform::cursorDisplayCount() > countBefore) platform::showCursor(false);
-        while (platform::cursorDisplayCount() < countBefore) platform::showCursor(true);
+        platform::restoreCursorDisplayCount(countBefore);
         creditsShowing = false;
         return 0L;
     });
@@ -326,8 +323,7 @@ template <typename T> long IMApp<T>::onCreditsKey(const IMKeyboardEvent& e) {
 
 template <typename T> void IMApp<T>::showCompletionScreen() {
     if (!window) return;
-    while (platform::showCursor(true) < 0) {
-    }
+    platform::showCursorForButtons();
     // The next run starts the sequence from its beginning.
     if (!dialogs.empty()) currentDialogName = dialogs.begin()->first;
     std::wstring footer = report ? L"Отчёт сохранён в файле " + fromU16(report->filePath())

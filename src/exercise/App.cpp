@@ -219,8 +219,7 @@ long App::onSlowedInstructionClosed(const IMEvent&) {
 long App::onInstructionClosed(int cursorCountBefore, bool resumesTask, const IMEvent&) {
     shownInstruction = nullptr;
     instructionShowing = false;
-    while (platform::cursorDisplayCount() < cursorCountBefore) platform::showCursor(true);
-    while (platform::cursorDisplayCount() > cursorCountBefore) platform::showCursor(false);
+    platform::restoreCursorDisplayCount(cursorCountBefore);
     if (resumesTask) restartCurrentTask();
     return 0;
 }

@@ -147,10 +147,7 @@ long Instruction::startDemonstration(const IMEvent&) {
     phase_ = Phase::Demonstration;
     keys_.disconnect();
     // The clip's timers (the blink) go with its screen.
-    for (auto it = timers_.begin(); it != timers_.end();) {
-        if (WindowTimers* w = windowTimers()) w->killTimer(*it);
-        it = timers_.erase(it);
-    }
+    stopAllTimers();
     spaceBar_ = nullptr;
     clipScreen_ = nullptr;
     clip_ = nullptr;
@@ -297,6 +294,12 @@ void Instruction::stopTimer(int id) {
     timers_.erase(id);
 }
 
+void Instruction::stopAllTimers() {
+    if (WindowTimers* w = windowTimers())
+        for (int id : timers_) w->killTimer(id);
+    timers_.clear();
+}
+
 long Instruction::onDialogClosed(const IMEvent&) {
     stopEverything();
     return 0;
@@ -310,9 +313,7 @@ void Instruction::stopEverything() {
     // A cue whose notice is already on its way must not reach this instruction; nor may a later
     // instruction's narration call this one's cues.
     cueConnections_.clear();
-    for (int id : timers_)
-        if (WindowTimers* w = windowTimers()) w->killTimer(id);
-    timers_.clear();
+    stopAllTimers();
     if (demoPair_) demoPair_->retire();
     for (auto& pair : finishedPairs_) pair->retire();
     if (IMResourceManager* sounds = resourceManager()) {

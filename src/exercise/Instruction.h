@@ -86,6 +86,7 @@ private:
     // Window timers made here, so that none outlives the instruction.
     int startTimer(int ms, const boost::function<long(int)>& slot);
     void stopTimer(int id);
+    void stopAllTimers();
     void stopEverything();
     std::uint32_t playNumbered(const wchar_t* name);
 

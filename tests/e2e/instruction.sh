@@ -13,10 +13,6 @@ work=$(mktemp -d)
 trap 'stop_xvfb; rm -rf "$work"' EXIT
 export XDG_DATA_HOME=$work/share SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$work/audio.raw
 
-pixel() {
-    ffmpeg -loglevel error -f x11grab -video_size 1x1 -i "$display+$1,$2" -frames:v 1 -f rawvideo -pix_fmt rgb24 - |
-        od -An -tx1 | tr -d ' \n'
-}
 # Bytes of the sound device's output from byte $1 on that are not silence.
 loud_bytes_from() { tail -c +"$(($1 + 1))" "$work/audio.raw" | tr -d '\000' | wc -c; }
 # Non-silent bytes in the device's last second (the disk driver writes at the pace of playback;
@@ -99,9 +95,6 @@ p=$(pixel 10 580)
 [ $((16#${p:4:2})) -gt $((16#${p:0:2} + 30)) ] && [ "$(pixel 650 300)" != "ffcc99" ]
 check "space after the demonstration begins the exercise" $?
 
-xdotool key F12
-sleep 0.5
-xdotool mousemove 392 300 click 1
-wait_for_end $pid
+close_through_exit_menu $pid
 check "Close ends the program with status 0" $?
 summary

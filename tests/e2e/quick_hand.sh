@@ -41,10 +41,7 @@ for _ in $(seq 60); do [ "$(pointer)" != "450 300" ] && break; sleep 0.1; done
 [ "$(pointer)" != "450 300" ]
 check "resting on the target completed the task and the next pair took the pointer ($(pointer))" $?
 
-xdotool key F12
-sleep 0.5
-xdotool mousemove 392 300 click 1
-wait_for_end $pid
+close_through_exit_menu $pid
 check "Close ends the program with status 0" $?
 
 summary

@@ -14,11 +14,6 @@ trap 'kill $xvfb 2>/dev/null; rm -rf "$data"' EXIT
 export XDG_DATA_HOME=$data/share
 setxkbmap -layout ru
 
-# The colour of one screen pixel as six hex digits.
-pixel() {
-    ffmpeg -loglevel error -f x11grab -video_size 1x1 -i "$display+$1,$2" -frames:v 1 -f rawvideo -pix_fmt rgb24 - |
-        od -An -tx1 | tr -d ' \n'
-}
 # The exercise's sky is blue; the start screen's background is grey.
 is_sky() { local p; p=$(pixel 10 580); [ $((16#${p:4:2})) -gt $((16#${p:0:2} + 30)) ]; }
 
@@ -52,10 +47,7 @@ sleep 1
 is_sky
 check "the second pupil's exercise begins" $?
 
-xdotool key F12
-sleep 0.5
-xdotool mousemove 392 300 click 1 # Close
-wait_for_end $pid
+close_through_exit_menu $pid
 check "Close ends the program with status 0" $?
 
 file="$data/share/KVAD/00061 Упражнение «Tavrelo».xls"
