@@ -29,6 +29,13 @@ inline RECT intersectRect(const RECT& a, const RECT& b) {
     if (isRectEmpty(r)) return RECT{};
     return r;
 }
+// The smallest rectangle holding both; an empty one adds nothing.
+inline RECT unionRect(const RECT& a, const RECT& b) {
+    if (isRectEmpty(a)) return isRectEmpty(b) ? RECT{} : b;
+    if (isRectEmpty(b)) return a;
+    return RECT{a.left < b.left ? a.left : b.left, a.top < b.top ? a.top : b.top,
+                a.right > b.right ? a.right : b.right, a.bottom > b.bottom ? a.bottom : b.bottom};
+}
 inline RECT offsetRect(const RECT& r, int dx, int dy) {
     return RECT{r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
 }

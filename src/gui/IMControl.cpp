@@ -1,6 +1,7 @@
 #include "gui/IMControl.h"
 
 #include "gui/IMDialogBase.h"
+#include "resources/TextureRegistry.h"
 
 IMControl::IMControl(IMContainer* parent, int layer) : parent_(parent) {
     if (parent_) parent_->addChild(this, layer);
@@ -96,9 +97,19 @@ long IMControl::onKey(const IMKeyboardEvent& e) {
 }
 
 long IMControl::onPaint(const IMEvent&) {
+    const TextureRegistry* device = textureRegistry();
+    paintedArea_ = isHidden() || !device ? RECT{}
+                                         : offsetRect(getRect(), device->originX, device->originY);
     draw();
     setChanged(false);
     return painted(IMEvent(this, IM_MSG_PAINT));
+}
+
+bool IMControl::addChangedArea(RECT& area, int originX, int originY) const {
+    if (!isChanged()) return true;
+    area = unionRect(area, paintedArea_);
+    if (!isHidden()) area = unionRect(area, offsetRect(getRect(), originX, originY));
+    return !drawsBeyondRect();
 }
 
 long IMControl::onUpdate(const IMEvent&) {

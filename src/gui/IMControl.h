@@ -55,6 +55,10 @@ public:
     virtual long detach();
     virtual void draw() = 0;
     virtual long tick() { return 0; }
+    // Adds to `area` the screen area a frame must redraw for this control's changes: where it
+    // was last drawn and where it is now (its parent's top-left is at originX, originY). False
+    // when that cannot be told and the whole screen must be drawn.
+    virtual bool addChangedArea(RECT& area, int originX, int originY) const;
 
     IMContainer* getParent() const { return parent_; }
 
@@ -90,4 +94,8 @@ protected:
     bool focused_ = false;
     bool locked_ = false;
     bool focusable_ = false;
+    // Where the control was last drawn, in screen coordinates; empty while hidden.
+    RECT paintedArea_{};
+    // A control whose drawing may leave its rectangle (a turned picture) says so.
+    virtual bool drawsBeyondRect() const { return false; }
 };

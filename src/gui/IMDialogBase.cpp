@@ -105,6 +105,17 @@ bool IMDialogBase<IMEmptyView>::isChanged() const {
     return false;
 }
 
+bool IMDialogBase<IMEmptyView>::addChangedArea(RECT& area, int originX, int originY) const {
+    if (changed_) return false;
+    // Nothing under a hidden container is drawn, whatever changed there.
+    if (isHidden()) return true;
+    const RECT r = getRect();
+    for (const auto& [layer, vec] : children_)
+        for (const IMControl* child : vec)
+            if (!child->addChangedArea(area, originX + r.left, originY + r.top)) return false;
+    return true;
+}
+
 bool IMDialogBase<IMEmptyView>::hitTest(int x, int y) {
     if (isHidden()) return false;
     return ptInRect(getRect(), x, y);

@@ -28,6 +28,9 @@ public:
 
     void setChanged(bool changed) override;
     bool isChanged() const override;
+    // Its children's changed areas; the whole screen when the container itself changed (children
+    // came or went, it moved, showed or hid).
+    bool addChangedArea(RECT& area, int originX, int originY) const override;
     bool hitTest(int x, int y) override;
     using IMViewControl<IMEmptyView>::hitTest;
     long onMouseMove(const IMMouseEvent& e) override;

@@ -45,4 +45,11 @@ public:
         IMControl::show();
         setChanged(true);
     }
+
+protected:
+    bool drawsBeyondRect() const override {
+        if constexpr (requires(const V& view) { view.angle; })
+            return this->angle != 0.0f;
+        return false;
+    }
 };

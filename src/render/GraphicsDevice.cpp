@@ -198,6 +198,12 @@ void GraphicsDevice::drawTexture(TextureHandle handle, const RECT& dest, const R
         return;
     if (viewport_.Width <= 0 || viewport_.Height <= 0)
         return;
+    // Wholly outside the clip (a frame that redraws a small part): nothing to hand on.
+    if (angle == 0.0f &&
+        isRectEmpty(intersectRect(offsetRect(dest, originX, originY),
+                                  RECT{viewport_.X, viewport_.Y, viewport_.X + viewport_.Width,
+                                       viewport_.Y + viewport_.Height})))
+        return;
 
     const RECT& s = src ? *src : e->imageRect;
     const float tw = static_cast<float>(e->textureWidth);
@@ -277,6 +283,11 @@ bool GraphicsDevice::restoreDevice() {
 void GraphicsDevice::clear(std::uint32_t argb) {
     if (backend_)
         backend_->clear(argb);
+}
+
+void GraphicsDevice::clearArea(const RECT& area, std::uint32_t argb) {
+    if (backend_ && !isRectEmpty(area))
+        backend_->fillArea(area, argb);
 }
 
 void GraphicsDevice::beginScene() {

@@ -56,6 +56,10 @@ public:
     bool isDeviceLost();
     bool restoreDevice();
     void clear(std::uint32_t argb);
+    // A frame may redraw part of the picture when the device keeps it between frames.
+    bool keepsPicture() const { return backend_ && !deviceLost_ && backend_->keepsPicture(); }
+    // One colour over `area` (screen coordinates), for a frame that redraws only that part.
+    void clearArea(const RECT& area, std::uint32_t argb);
     void beginScene();
     void endScene();
     void present();

@@ -42,6 +42,11 @@ public:
 
     virtual void clear(std::uint32_t argb) = 0;
     virtual void present() = 0;
+    // Whether the picture presented last is still there to draw the next frame into, so that a
+    // frame may redraw only part of it.
+    virtual bool keepsPicture() const { return false; }
+    // Fills `area` (logical coordinates, within the clip) with one colour.
+    virtual void fillArea(const RECT& area, std::uint32_t argb) = 0;
 
     // True once the device reported that its textures are gone.
     virtual bool deviceLost() const = 0;

@@ -18,6 +18,8 @@ IMWindow* g_window = nullptr;
 // A control that wants every frame but has not said when its next one is due gets a turn at
 // least once a millisecond, so that no frame of it is late.
 constexpr int kFrameTickWaitMs = 1;
+// What shows where no control draws.
+constexpr std::uint32_t kBackground = 0xFF000000;
 } // namespace
 
 IMWindow* imWindow() { return g_window; }
@@ -98,11 +100,30 @@ void IMWindow::render() {
     IMResourceManager* rm = resourceManager();
     if (paused_ || !rm) return;
     if (isChanged()) {
-        rm->clear(0xFF000000);
+        // Where the device keeps its picture, a frame redraws only what changed: a blinking
+        // caret or a fading pair costs its own few pixels, not the whole screen.
+        RECT area{};
+        const bool partial = rm->keepsPicture() && addChangedArea(area, 0, 0);
+        area = intersectRect(area, RECT{0, 0, SCREEN_WIDTH, SCREEN_HEIGHT});
+        if (partial && isRectEmpty(area)) {
+            // Only unseen things changed (under a hidden container): nothing to draw.
+            setChanged(false);
+            rm->countFrame();
+            return;
+        }
+        const Viewport whole = rm->getViewport();
+        if (partial) {
+            rm->setViewport(Viewport{area.left, area.top, area.right - area.left,
+                                     area.bottom - area.top, 0.0f, 1.0f});
+            rm->clearArea(area, kBackground);
+        } else {
+            rm->clear(kBackground);
+        }
         rm->beginScene();
         onPaint(IMEvent(this, IM_MSG_PAINT));
         rm->countFrame();
         rm->endScene();
+        if (partial) rm->setViewport(whole);
         rm->present();
         setChanged(false);
         if (native_) native_->finishShowing();

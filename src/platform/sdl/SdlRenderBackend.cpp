@@ -48,7 +48,15 @@ bool SdlRenderBackend::makeRenderer() {
     // uniformly onto the output and letterboxes the rest.
     SDL_RenderSetLogicalSize(renderer_, SCREEN_WIDTH, SCREEN_HEIGHT);
     SDL_SetRenderDrawBlendMode(renderer_, SDL_BLENDMODE_NONE);
+    SDL_RendererInfo info{};
+    software_ = SDL_GetRendererInfo(renderer_, &info) == 0 && (info.flags & SDL_RENDERER_SOFTWARE) != 0;
+    presentedWidth_ = presentedHeight_ = 0;
     return true;
+}
+
+void SdlRenderBackend::outputSize(int& width, int& height) const {
+    width = height = 0;
+    if (renderer_) SDL_GetRendererOutputSize(renderer_, &width, &height);
 }
 
 render::DeviceTexture* SdlRenderBackend::createTexture(int width, int height, PixelFormat format) {
@@ -108,6 +116,8 @@ void SdlRenderBackend::drawQuad(render::DeviceTexture* texture,
         SDL_SetTextureScaleMode(texture->sdl, mode);
         texture->scaleMode = mode;
     }
+    if (drawAsCopy(texture, corners))
+        return;
     SDL_Vertex vertices[4];
     for (int i = 0; i < 4; ++i) {
         vertices[i].position = SDL_FPoint{corners[i].x, corners[i].y};
@@ -116,6 +126,38 @@ void SdlRenderBackend::drawQuad(render::DeviceTexture* texture,
     }
     static const int fan[6] = {0, 1, 2, 0, 2, 3};
     SDL_RenderGeometry(renderer_, texture->sdl, vertices, 4, fan, 6);
+}
+
+bool SdlRenderBackend::drawAsCopy(render::DeviceTexture* texture,
+                                  const render::QuadVertex (&q)[4]) {
+    // An upright rectangle in one colour is a plain copy, which the software renderer blits
+    // several times faster than it fills the same two triangles; turned quads stay geometry.
+    const bool upright = q[0].y == q[1].y && q[1].x == q[2].x && q[2].y == q[3].y &&
+                         q[3].x == q[0].x && q[0].x < q[1].x && q[0].y < q[3].y &&
+                         q[0].u == q[3].u && q[1].u == q[2].u && q[0].v == q[1].v &&
+                         q[2].v == q[3].v && q[0].u <= q[1].u && q[0].v <= q[3].v;
+    const std::uint32_t argb = q[0].argb;
+    if (!upright || q[1].argb != argb || q[2].argb != argb || q[3].argb != argb)
+        return false;
+    int width = 0;
+    int height = 0;
+    if (SDL_QueryTexture(texture->sdl, nullptr, nullptr, &width, &height) != 0)
+        return false;
+    const float left = q[0].u * static_cast<float>(width);
+    const float top = q[0].v * static_cast<float>(height);
+    const SDL_Rect source{static_cast<int>(left + 0.5f), static_cast<int>(top + 0.5f),
+                          static_cast<int>(q[1].u * static_cast<float>(width) - left + 0.5f),
+                          static_cast<int>(q[3].v * static_cast<float>(height) - top + 0.5f)};
+    if (source.w <= 0 || source.h <= 0)
+        return true;
+    if (texture->modulation != argb) {
+        const SDL_Color c = vertexColour(argb);
+        SDL_SetTextureColorMod(texture->sdl, c.r, c.g, c.b);
+        SDL_SetTextureAlphaMod(texture->sdl, c.a);
+        texture->modulation = argb;
+    }
+    const SDL_FRect dest{q[0].x, q[0].y, q[1].x - q[0].x, q[3].y - q[0].y};
+    return SDL_RenderCopyF(renderer_, texture->sdl, &source, &dest) == 0;
 }
 
 void SdlRenderBackend::setClip(const RECT* clip) {
@@ -138,8 +180,27 @@ void SdlRenderBackend::clear(std::uint32_t argb) {
 }
 
 void SdlRenderBackend::present() {
-    if (renderer_)
-        SDL_RenderPresent(renderer_);
+    if (!renderer_)
+        return;
+    SDL_RenderPresent(renderer_);
+    outputSize(presentedWidth_, presentedHeight_);
+}
+
+bool SdlRenderBackend::keepsPicture() const {
+    if (!software_ || presentedWidth_ == 0) return false;
+    int width = 0;
+    int height = 0;
+    outputSize(width, height);
+    return width == presentedWidth_ && height == presentedHeight_;
+}
+
+void SdlRenderBackend::fillArea(const RECT& area, std::uint32_t argb) {
+    if (!renderer_)
+        return;
+    const SDL_Color c = vertexColour(argb);
+    SDL_SetRenderDrawColor(renderer_, c.r, c.g, c.b, c.a);
+    const SDL_Rect rect{area.left, area.top, area.right - area.left, area.bottom - area.top};
+    SDL_RenderFillRect(renderer_, &rect);
 }
 
 bool SdlRenderBackend::recreate() {

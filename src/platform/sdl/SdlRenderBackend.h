@@ -16,6 +16,9 @@ public:
     SDL_Texture* sdl = nullptr;
     std::size_t bytes = 0;
     SDL_ScaleMode scaleMode = SDL_ScaleModeNearest;
+    // The colour and alpha modulation last set on the texture, so that a copy sets them only
+    // when they change.
+    std::uint32_t modulation = 0xFFFFFFFF;
 };
 
 } // namespace render
@@ -42,6 +45,8 @@ public:
     void setClip(const RECT* clip) override;
     void clear(std::uint32_t argb) override;
     void present() override;
+    bool keepsPicture() const override;
+    void fillArea(const RECT& area, std::uint32_t argb) override;
     bool deviceLost() const override { return lost_.load(); }
     bool recreate() override;
     void simulateDeviceLoss() override;
@@ -51,7 +56,16 @@ public:
 private:
     static int SDLCALL watchEvents(void* self, SDL_Event* event);
     bool makeRenderer();
+    void outputSize(int& width, int& height) const;
+    // An upright, evenly coloured quad drawn as a copy; false when it is not one.
+    bool drawAsCopy(render::DeviceTexture* texture, const render::QuadVertex (&corners)[4]);
 
+    // The software renderer draws straight into the window's surface, which keeps its picture
+    // from one present to the next; an accelerated one swaps buffers of undefined content.
+    bool software_ = false;
+    // The output size of the last present: a window that changed size has a new surface.
+    int presentedWidth_ = 0;
+    int presentedHeight_ = 0;
     SDL_Window* window_ = nullptr;
     SDL_Renderer* renderer_ = nullptr;
     std::atomic<bool> lost_{false};
