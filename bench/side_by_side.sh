@@ -8,7 +8,10 @@
 #   idle CPU      share of one core over IDLE_SECONDS with no input
 #   mouse CPU     while the pointer zigzags over the screen
 #   task CPU      during one pupil task: the task's screen with the pointer dragged over it
+#   typing CPU    while a pupil's name is typed on the start screen (ours only)
 #   clip CPU      while the instruction clip plays (ours only: F1)
+#   completion    ours only, after a whole run done by a quick hand (tests/e2e/lib/pupil.py): the
+#                 completion screen's idle CPU and its CPU while the pointer zigzags over it
 # CPU is the program's own (all its threads), not the X server's.
 # One table of medians over the runs, with our figure's ratio to each peer's.
 #
@@ -98,10 +101,18 @@ drag_task() { # seconds: a pupil at work: the button held while the pointer move
     zigzag "$1"
     xdotool mouseup 1
 }
+typing() { # seconds: a name typed at a pupil's pace, then taken back
+    local end=$((SECONDS + $1))
+    while [ $SECONDS -lt $end ]; do
+        xdotool type --delay 150 'Иванова Маша'
+        for _ in $(seq 12); do xdotool key BackSpace; sleep 0.1; done
+    done
+}
 start_task() { # program: from its first screen to one pupil task
     case $1 in
     tuxmath) xdotool key Return; sleep 1; xdotool key Return; sleep 2 ;; # menu: play, first lesson
-    *) ;; # ours opens on the exercise, GCompris was launched into its activity
+    ours) xdotool key Return; sleep 1; xdotool key Escape; sleep 1.5 ;; # no name; the instruction skipped
+    *) ;; # GCompris was launched into its activity
     esac
 }
 watch_memory() { # pid file: largest RssAnon / RssFile seen, written when the process ends
@@ -129,14 +140,22 @@ measure() { # program run
     pid=$!
     watch_memory $pid "$memfile" &
     sleep "$(settle_limit "$name")"
-    local idle mouse task clip=""
+    local idle mouse task clip="" typed="" done_idle="" done_mouse=""
     idle=$(cpu_share $pid "$idle_seconds" wait_seconds)
     mouse=$(cpu_share $pid "$action_seconds" zigzag)
+    [ "$name" = ours ] && typed=$(cpu_share $pid "$action_seconds" typing)
     start_task "$name"
     task=$(cpu_share $pid "$action_seconds" drag_task)
     if [ "$name" = ours ]; then
         xdotool key F1
         clip=$(cpu_share $pid "$action_seconds" wait_seconds)
+        xdotool key Escape # any key closes the instruction F1 opened
+        sleep 1
+        # The rest of the run, then the final praise; the completion screen follows.
+        python3 "$root/tests/e2e/lib/pupil.py" quick 20 >/dev/null 2>&1
+        sleep 12
+        done_idle=$(cpu_share $pid "$action_seconds" wait_seconds)
+        done_mouse=$(cpu_share $pid "$action_seconds" zigzag)
     fi
     hwm=$(awk '/^VmHWM/ { print $2 }' "/proc/$pid/status" 2>/dev/null)
     kill -TERM $pid 2>/dev/null
@@ -146,9 +165,9 @@ measure() { # program run
     sleep 0.3
     read -r anon file <"$memfile"
     rm -f "$memfile"
-    printf '%s %s settled=%s hwm=%s anon=%s file=%s idle=%s mouse=%s task=%s clip=%s\n' \
+    printf '%s %s settled=%s hwm=%s anon=%s file=%s idle=%s mouse=%s task=%s typed=%s clip=%s doneidle=%s donemouse=%s\n' \
         "$name" "$run" "$settled" "$((hwm / 1024))" "$((anon / 1024))" "$((file / 1024))" \
-        "$idle" "$mouse" "$task" "$clip" | tee -a "$results" >&2
+        "$idle" "$mouse" "$task" "$typed" "$clip" "$done_idle" "$done_mouse" | tee -a "$results" >&2
 }
 
 programs=(ours)
@@ -179,14 +198,14 @@ function median(list,   n, a, i, j, t) {
 }
 END {
     n = split(programs, p, " ")
-    split("settled hwm anon file idle mouse task clip", keys, " ")
-    split("first screen (s)|peak RSS (MiB)|  anonymous (MiB)|  file-backed (MiB)|idle CPU (% core)|mouse CPU (% core)|task CPU (% core)|clip CPU (% core)", labels, "|")
+    nk = split("settled hwm anon file idle mouse task typed clip doneidle donemouse", keys, " ")
+    split("first screen (s)|peak RSS (MiB)|  anonymous (MiB)|  file-backed (MiB)|idle CPU (% core)|mouse CPU (% core)|task CPU (% core)|typing CPU (% core)|clip CPU (% core)|completion idle (%)|completion mouse (%)", labels, "|")
     printf "%d interleaved runs each, %s, one Xvfb with openbox; medians\n", runs, size
     printf "%-20s", "measure"
     for (i = 1; i <= n; i++) printf " %10s", p[i]
     for (i = 2; i <= n; i++) printf " %12s", "ours/" p[i]
     printf "\n"
-    for (k = 1; k <= 8; k++) {
+    for (k = 1; k <= nk; k++) {
         printf "%-20s", labels[k]
         for (i = 1; i <= n; i++) {
             m[i] = median(values[p[i], keys[k]])
