@@ -58,8 +58,11 @@ bool IMTheoraView::openClip(const void* data, int size) {
         const int height = decoder_.pictureHeight();
         const std::wstring k = std::to_wstring(g_clipCounter);
         if (TextureRegistry* rm = textureRegistry()) {
-            frontTexture_ = rm->createTexture(L"IMTheoraView1" + k, width, height, PixelFormat::XRGB);
-            backTexture_ = rm->createTexture(L"IMTheoraView2" + k, width, height, PixelFormat::XRGB);
+            using Texels = TextureRegistry::Texels;
+            frontTexture_ = rm->createTexture(L"IMTheoraView1" + k, width, height, PixelFormat::XRGB,
+                                              Texels::OwnerFilled);
+            backTexture_ = rm->createTexture(L"IMTheoraView2" + k, width, height, PixelFormat::XRGB,
+                                             Texels::OwnerFilled);
             haveTextures_ = true;
         }
         ++g_clipCounter;

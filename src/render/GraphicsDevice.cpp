@@ -109,11 +109,13 @@ render::DeviceTexture* GraphicsDevice::createDeviceTexture(int width, int height
             return backend_->createTexture(width, height, format);
         } catch (const std::bad_alloc&) {
             // Out of texture memory: give up the device texture of the first other live entry
-            // (its texel copy brings it back on its next use) and try again.
+            // (its texel copy brings it back on its next use) and try again. A texture that
+            // keeps no copy would come back blank: it is not given up.
             TextureEntry* victim = nullptr;
             while (nextCandidate < table_.size() && !victim) {
                 TextureEntry* candidate = table_[nextCandidate++].get();
-                if (candidate && candidate->texture && candidate->name != owner)
+                if (candidate && candidate->texture && !candidate->ownerFilled &&
+                    candidate->name != owner)
                     victim = candidate;
             }
             if (!victim)
@@ -137,12 +139,25 @@ bool GraphicsDevice::uploadTexels(TextureEntry& e, int rows) {
     return true;
 }
 
+bool GraphicsDevice::blankDeviceTexture(TextureEntry& e) {
+    std::uint8_t* texels = nullptr;
+    int pitch = 0;
+    if (!e.texture || !backend_->lockTexture(e.texture, texels, pitch))
+        return false;
+    const std::size_t rowBytes = static_cast<std::size_t>(e.textureWidth) * 4;
+    for (int y = 0; y < e.textureHeight; ++y)
+        std::memset(texels + static_cast<std::size_t>(y) * static_cast<std::size_t>(pitch), 0, rowBytes);
+    backend_->unlockTexture(e.texture);
+    return true;
+}
+
 void GraphicsDevice::restoreTexture(TextureHandle handle) {
     TextureEntry* e = usableEntry(handle);
-    if (!e || e->texture || e->texelCopy.empty())
+    if (!e || e->texture || (e->texelCopy.empty() && !e->ownerFilled))
         return;
     e->texture = createDeviceTexture(e->textureWidth, e->textureHeight, e->format, e->name);
-    if (e->texture && !uploadTexels(*e, e->textureHeight))
+    const bool filled = e->ownerFilled ? blankDeviceTexture(*e) : uploadTexels(*e, e->textureHeight);
+    if (e->texture && !filled)
         releaseDeviceTexture(*e);
 }
 

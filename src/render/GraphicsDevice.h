@@ -96,6 +96,8 @@ protected:
                                                const std::wstring& owner);
     // Copies `rows` rows of the texel copy into the entry's device texture.
     bool uploadTexels(TextureEntry& entry, int rows);
+    // Zeroes the whole device texture of an entry that keeps no texel copy.
+    bool blankDeviceTexture(TextureEntry& entry);
     void releaseDeviceTexture(TextureEntry& entry);
     void releaseAllTextures();
 

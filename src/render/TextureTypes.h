@@ -35,6 +35,9 @@ struct TextureEntry {
     // textureHeight rows of textureWidth * 4 bytes: what rebuilds the texture after loss and what
     // alpha hit tests read.
     std::vector<std::uint8_t> texelCopy;
+    // The owner writes every texel itself, often (a clip's frame): no copy is kept, and after a
+    // device loss the texture comes back blank until the owner writes it again.
+    bool ownerFilled = false;
     // The picture file image of an entry registered ahead of its first use (bytes that live as
     // long as the program); empty once decoded. Whatever reads the entry decodes it first.
     std::span<const std::uint8_t> undecodedPicture;

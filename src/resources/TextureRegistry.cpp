@@ -89,7 +89,7 @@ TextureHandle TextureRegistry::loadTexture(const std::wstring& name, const void*
 }
 
 TextureHandle TextureRegistry::createTexture(const std::wstring& name, int width, int height,
-                                             PixelFormat format) {
+                                             PixelFormat format, Texels texels) {
     const TextureHandle known = findTexture(name);
     if (known != invalidHandle())
         return takeReference(known);
@@ -105,6 +105,12 @@ TextureHandle TextureRegistry::createTexture(const std::wstring& name, int width
     e->texture = createDeviceTexture(e->textureWidth, e->textureHeight, format, name);
     if (!e->texture && !isDeviceLost())
         return invalidHandle();
+    if (texels == Texels::OwnerFilled) {
+        e->ownerFilled = true;
+        if (e->texture)
+            blankDeviceTexture(*e);
+        return registerEntry(std::move(e));
+    }
     try {
         e->texelCopy.assign(static_cast<std::size_t>(e->textureWidth) * e->textureHeight * 4, 0);
     } catch (const std::bad_alloc&) {

@@ -22,8 +22,11 @@ public:
     // file image at data, registered with one reference.
     TextureHandle loadTexture(const std::wstring& name, const void* data, std::size_t size);
     // The registered texture with a reference added; otherwise a zeroed texture of that image size.
+    // A texture its owner fills with every frame keeps no texel copy (a clip's frames: two
+    // 1024 x 1024 copies would be 8 MB of memory nobody reads).
+    enum class Texels { Kept, OwnerFilled };
     TextureHandle createTexture(const std::wstring& name, int width, int height,
-                                PixelFormat format);
+                                PixelFormat format, Texels texels = Texels::Kept);
     // No reference added; invalid handle when the name is unknown.
     TextureHandle findTexture(const std::wstring& name) const;
     // Invalid handle (and no change) for a freed slot.

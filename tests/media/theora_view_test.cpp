@@ -324,3 +324,20 @@ TEST_F(TheoraTest, ThePlayingClipWakesTheLoopWhenItsNextFrameIsDueAndNotBefore) 
     window->render();
     EXPECT_EQ(window->idleWaitMs(), 5) << "a closed clip wants no more turns";
 }
+
+TEST_F(TheoraTest, AClipsFrameTexturesKeepNoTexelCopyAndComeBackAfterADeviceLoss) {
+    IMTheoraView view;
+    ASSERT_TRUE(view.openClip(instruction.data(), static_cast<int>(instruction.size())));
+    for (TextureHandle h : {view.frontTexture(), view.backTexture()}) {
+        EXPECT_TRUE(rm->entry(h).texelCopy.empty()) << "the clip writes every frame itself";
+        EXPECT_NE(rm->entry(h).texture, nullptr);
+    }
+    rm->simulateDeviceLoss();
+    ASSERT_TRUE(rm->restoreDevice());
+    view.showFrame(1);
+    view.showFrame(2);
+    for (TextureHandle h : {view.frontTexture(), view.backTexture()})
+        EXPECT_NE(rm->entry(h).texture, nullptr) << "rebuilt when the clip writes it again";
+    EXPECT_EQ(texels(view.frontTexture()), expectedFrame(instruction, 2, 1024, 1024))
+        << "the frame shown is the clip's, not a blank texture";
+}
