@@ -84,8 +84,24 @@ void IMDialogBase<IMEmptyView>::deletePending() {
             if (vec.empty()) children_.erase(it);
             break;
         }
+        std::erase(focusHistory_, child);
+        const bool hadFocus = lastFocused_ == child;
+        if (hadFocus) lastFocused_ = nullptr;
         delete child;
         pendingDeletes_.pop_back();
+        if (hadFocus && !focusedChild_) returnFocus();
+    }
+}
+
+void IMDialogBase<IMEmptyView>::returnFocus() {
+    while (!focusHistory_.empty()) {
+        IMControl* previous = focusHistory_.back();
+        focusHistory_.pop_back();
+        const bool goes =
+            std::find(pendingDeletes_.begin(), pendingDeletes_.end(), previous) != pendingDeletes_.end();
+        if (goes || !isCommitted(previous) || previous->isHidden()) continue;
+        previous->setFocus(true);
+        return;
     }
 }
 
@@ -251,8 +267,14 @@ long IMDialogBase<IMEmptyView>::onFocusLost(const IMEvent& e) {
 long IMDialogBase<IMEmptyView>::onChildFocus(const IMEvent& e) {
     if (e.message == IM_MSG_FOCUS_GAINED && e.source != focusedChild_) {
         setFocus(true);
-        if (focusedChild_) focusedChild_->setFocus(false);
+        if (focusedChild_) {
+            std::erase(focusHistory_, focusedChild_);
+            focusHistory_.push_back(focusedChild_);
+            focusedChild_->setFocus(false);
+        }
+        std::erase(focusHistory_, e.source);
         focusedChild_ = e.source;
+        lastFocused_ = e.source;
     } else if (e.message == IM_MSG_FOCUS_LOST && e.source == focusedChild_) {
         focusedChild_ = nullptr;
     }

@@ -70,6 +70,8 @@ public:
 protected:
     // Step one of the update pass: delete what was scheduled for deletion.
     void deletePending();
+    // Gives the focus back to the most recent earlier holder that is still here and shown.
+    void returnFocus();
     // Deletes every child, scheduled, committed or pending (the destructor's work; a derived
     // container whose children need its own resources calls it first).
     void deleteAllChildren();
@@ -84,6 +86,11 @@ private:
     std::vector<IMControl*> pendingDeletes_;
     IMControl* hoveredChild_ = nullptr;
     IMControl* focusedChild_ = nullptr;
+    // Children that had the focus before the one that has it, oldest first: when a focused
+    // child goes (a dialog closed), the focus returns to the one before it, so that keys reach
+    // the screen underneath again.
+    std::vector<IMControl*> focusHistory_;
+    IMControl* lastFocused_ = nullptr;
     int lastMouseX_ = 0;
     int lastMouseY_ = 0;
     // Whether lastMouseX_/Y_ come from a report rather than their initial values.

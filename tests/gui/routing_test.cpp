@@ -184,6 +184,40 @@ TEST_F(Tree, KeysTravelDownTheChainOfFocusedChildren) {
     EXPECT_EQ(downs, 1);
 }
 
+TEST_F(Tree, WhenAFocusedDialogGoesTheFocusReturnsToTheScreenThatHadItBefore) {
+    auto* screen = new ProbeControl(&root, RECT{0, 0, 800, 600}, 0, &log, "screen");
+    screen->setFocusable(true);
+    auto* unrelated = new ProbeControl(&root, RECT{0, 0, 10, 10}, 0, &log, "unrelated");
+    unrelated->setFocusable(true);
+    commit(root);
+    unrelated->setFocus(true);
+    screen->setFocus(true);
+    int keys = 0;
+    screen->keyDown.connect([&](const IMKeyboardEvent&) { return long(++keys); });
+
+    for (int round = 0; round < 2; ++round) {
+        auto* dialog = root.createDialog(100, 100, 200, 200, 5);
+        commit(root);
+        dialog->setFocus(true);
+        EXPECT_FALSE(screen->hasFocus());
+        dialog->close();
+        commit(root);
+        EXPECT_TRUE(screen->hasFocus()) << "round " << round;
+        EXPECT_EQ(root.focusedChild(), screen);
+        root.onKey(IMKeyboardEvent(&root, WM_KEYDOWN, VK_RETURN, 0));
+        EXPECT_EQ(keys, round + 1) << "Enter reaches the screen again";
+    }
+
+    // A holder that went meanwhile is skipped: the one before it gets the focus.
+    auto* dialog = root.createDialog(100, 100, 200, 200, 5);
+    commit(root);
+    dialog->setFocus(true);
+    screen->close();
+    dialog->close();
+    commit(root);
+    EXPECT_TRUE(unrelated->hasFocus());
+}
+
 TEST_F(Tree, NotFocusableControlIgnoresSetFocus) {
     auto* a = new ProbeControl(&root, RECT{0, 0, 10, 10}, 0);
     commit(root);
