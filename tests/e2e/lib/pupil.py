@@ -9,6 +9,11 @@ the target, each one the dead zone's width times the way still to go.
 
 Usage: pupil.py slow|quick TASKS [DEAD_ZONE]
 Prints one line per task done and exits 0 when TASKS tasks were completed.
+
+Usage: pupil.py probe STROKE
+Waits for a pair, moves the hand STROKE pixels from the pointer towards the target's side and
+prints how far the pointer then stands from where it was, as "dx dy" (in the slowed stage the
+program pulls it back to the drawn arrow's tip).
 """
 import subprocess
 import sys
@@ -99,11 +104,27 @@ def reach(goal, hand, dead_zone):
     return False
 
 
+def probe(stroke):
+    goal = wait_for_target(45)
+    if not goal:
+        print("no target on screen")
+        return 1
+    before = pointer()
+    direction = 1 if goal[0] >= before[0] else -1
+    move(before[0] + direction * stroke, before[1])
+    time.sleep(0.5)
+    after = pointer()
+    print("%d %d" % (after[0] - before[0], after[1] - before[1]))
+    return 0
+
+
 def main():
+    if sys.argv[1] == "probe":
+        return probe(int(sys.argv[2]))
     hand, tasks = sys.argv[1], int(sys.argv[2])
     dead_zone = int(sys.argv[3]) if len(sys.argv) > 3 else 25
     for task in range(1, tasks + 1):
-        goal = wait_for_target(20)
+        goal = wait_for_target(45)
         if not goal:
             print("task %d: no target on screen" % task)
             return 1
