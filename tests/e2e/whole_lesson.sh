@@ -23,7 +23,7 @@ trap 'stop_lesson_session; stop_cupsd; rm -rf "$work"' EXIT
 start_lesson_session "$work"
 printing=0
 if cups_available; then
-    start_cupsd "$work/cups" PDF && printing=1
+    start_cupsd PDF && printing=1
     check "a private cupsd with a PDF queue as the default printer" $?
     list_printed "$work/printed-before"
 else
@@ -102,6 +102,7 @@ check "the pupil completes the slowed stage's four pairs" $?
 
 # The final praise is heard while it plays; then the completion screen.
 praise_loud=0
+hand_off
 for _ in $(seq $((100 * slowness))); do
     loud=$(loud_last_second)
     [ "$loud" -gt "$praise_loud" ] && praise_loud=$loud

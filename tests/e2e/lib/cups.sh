@@ -3,14 +3,16 @@
 # scheduler and queues are never touched: the programs started afterwards reach this one through
 # CUPS_SERVER.
 
-# Starts cupsd under folder $1 (made if missing) with a cups-pdf queue named $2 (PDF unless
-# given), made the default; exports CUPS_SERVER; $cupsd is its process. Returns 1 with the
-# scheduler's log on the terminal when it cannot start or the queue cannot be made.
+# Starts cupsd in a folder of its own with a cups-pdf queue named $1 (PDF unless given), made the
+# default; exports CUPS_SERVER; $cupsd is its process. Returns 1 with the scheduler's log on the
+# terminal when it cannot start or the queue cannot be made.
 start_cupsd() {
-    local dir=$1 queue=${2:-PDF}
-    mkdir -p "$dir"/{root,spool/tmp,cache,state,log}
-    # cupsd refuses a folder others cannot enter for its files.
+    local queue=${1:-PDF} dir
+    # The filters run as another user: every folder on the way to the spool must let them in,
+    # which a private temporary folder does not.
+    dir=$(mktemp -d)
     chmod 755 "$dir"
+    mkdir -p "$dir"/{root,spool/tmp,cache,state,log}
     cups_socket=$dir/cups.sock
     cat >"$dir/cupsd.conf" <<EOF
 Listen $cups_socket
@@ -58,6 +60,7 @@ stop_cupsd() {
     [ -n "${cupsd:-}" ] || return 0
     kill $cupsd 2>/dev/null
     wait $cupsd 2>/dev/null
+    rm -rf "$cups_dir"
 }
 
 # Whether this machine can run a private scheduler with a PDF queue (root, cupsd, cups-pdf and

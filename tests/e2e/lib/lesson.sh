@@ -107,8 +107,14 @@ pupil() {
 # Non-silent bytes in the sound device's last second (44.1 kHz, 16-bit stereo).
 loud_last_second() { tail -c 176400 "$SDL_DISKAUDIOFILE" 2>/dev/null | tr -d '\000' | wc -c; }
 
+# The pupil's hand leaves the mouse where the last target was, which may be where the completion
+# screen puts a button (hovered, it changes colour): the pointer is put on the screen's blank middle.
+hand_off() { xdotool mousemove 400 420; }
 # The final praise (its cloud over the middle of the screen) gives way to the completion screen.
-wait_for_completion() { timeout=60 wait_until completion_screen; }
+wait_for_completion() {
+    hand_off
+    timeout=60 wait_until completion_screen
+}
 
 # Checks the rows of sheet $2 in report file $1, run by run (COUNT:MIN:MAX each, see
 # report_rows.py); what was found goes to the log.

@@ -70,11 +70,12 @@ def target():
     return xs / count, ys / count
 
 
-def wait_for_target(seconds):
+def wait_for_target(seconds, previous=None):
+    """The next target to appear; one still fading out where the last one stood is not it."""
     end = time.time() + seconds
     while time.time() < end:
         t = target()
-        if t:
+        if t and not (previous and near(t, previous, 6)):
             return t
         time.sleep(0.1)
     return None
@@ -123,21 +124,26 @@ def main():
         return probe(int(sys.argv[2]))
     hand, tasks = sys.argv[1], int(sys.argv[2])
     dead_zone = int(sys.argv[3]) if len(sys.argv) > 3 else 25
+    goal = None
     for task in range(1, tasks + 1):
-        goal = wait_for_target(45)
+        goal = wait_for_target(45, goal)
         if not goal:
             print("task %d: no target on screen" % task)
             return 1
         if not reach(goal, hand, dead_zone):
             print("task %d: the pointer never rested on the target at %s" % (task, goal))
             return 1
-        # Two seconds of rest, the success sound and the fade-out; then the next pair takes the
-        # pointer, or (after the last) the target simply goes away.
+        # Two seconds of rest, the success sound and the fade-out: the task is done when its
+        # target goes away. The pointer moving is no sign of it: in the slowed stage the program
+        # may still pull it back to the arrow's tip after a late report; it is brought back.
         end = time.time() + 10
         while time.time() < end:
             time.sleep(0.2)
-            if not near(pointer(), goal, 3) or not target():
+            seen = target()
+            if not seen or not near(seen, goal, 6):
                 break
+            if not near(pointer(), goal, 3):
+                reach(goal, hand, dead_zone)
         else:
             print("task %d: resting on the target at %s did not complete it" % (task, goal))
             return 1
