@@ -41,7 +41,7 @@ def grab():
     import os
     display = os.environ["DISPLAY"]
     return subprocess.run(["ffmpeg", "-loglevel", "error", "-f", "x11grab", "-video_size",
-                           "%dx%d" % (WIDTH, HEIGHT), "-i", display, "-frames:v", "1",
+                           "%dx%d" % (WIDTH, HEIGHT), "-draw_mouse", "0", "-i", display, "-frames:v", "1",
                            "-f", "rawvideo", "-pix_fmt", "rgb24", "-"],
                           check=False, capture_output=True).stdout
 
@@ -75,10 +75,16 @@ def wait_for_target(seconds, previous=None):
     end = time.time() + seconds
     while time.time() < end:
         t = target()
-        if t and not (previous and near(t, previous, 6)):
+        if t and not (previous and near(t, previous, SAME_PLACE)):
             return t
         time.sleep(0.1)
     return None
+
+
+# A target seen this close to where it was found is the same one: the drawn arrow resting on it
+# covers part of its centre mark and shifts what is seen of it, while the next pair's target is
+# always much further away.
+SAME_PLACE = 20
 
 
 def near(a, b, distance):
@@ -136,13 +142,16 @@ def main():
         # Two seconds of rest, the success sound and the fade-out: the task is done when its
         # target goes away. The pointer moving is no sign of it: in the slowed stage the program
         # may still pull it back to the arrow's tip after a late report; it is brought back.
+        # Gone means gone on two grabs in a row.
         end = time.time() + 10
+        gone = 0
         while time.time() < end:
             time.sleep(0.2)
             seen = target()
-            if not seen or not near(seen, goal, 6):
+            gone = gone + 1 if not seen or not near(seen, goal, SAME_PLACE) else 0
+            if gone == 2:
                 break
-            if not near(pointer(), goal, 3):
+            if not gone and not near(pointer(), goal, 3):
                 reach(goal, hand, dead_zone)
         else:
             print("task %d: resting on the target at %s did not complete it" % (task, goal))
