@@ -98,10 +98,8 @@ exercise_screen_without_hints() { exercise_screen && ! space_bar_hint && sky_at 
 
 # The pupil at the mouse (pupil.py): hand $1, $2 tasks, the slowed stage's dead zone $3.
 pupil() {
-    python3 "$lib/pupil.py" "$@" >"$work/pupil.log" 2>&1
-    local status=$?
-    [ $status -eq 0 ] || cat "$work/pupil.log"
-    return $status
+    python3 "$lib/pupil.py" "$@" 2>&1 | sed 's/^/    pupil: /'
+    return "${PIPESTATUS[0]}"
 }
 
 # Non-silent bytes in the sound device's last second (44.1 kHz, 16-bit stereo).

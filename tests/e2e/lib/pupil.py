@@ -70,6 +70,25 @@ def target():
     return xs / count, ys / count
 
 
+def still_there(goal):
+    """Whether the target found at `goal` is still fully on screen, by the orange of its fill
+    around that point: unlike its centre mark, which the drawn arrow resting on it covers in part,
+    the fill always shows. A fading target's colours leave the range at once."""
+    frame = grab()
+    if len(frame) < WIDTH * HEIGHT * 3:
+        return True
+    gx, gy = int(goal[0]), int(goal[1])
+    count = 0
+    for y in range(max(0, gy - 20), min(HEIGHT, gy + 21)):
+        row = y * WIDTH * 3
+        for x in range(max(0, gx - 20), min(WIDTH, gx + 21)):
+            i = row + x * 3
+            r, g, b = frame[i], frame[i + 1], frame[i + 2]
+            if r > 235 and 110 < g < 215 and b < 180:
+                count += 1
+    return count >= 40
+
+
 def wait_for_target(seconds, previous=None):
     """The next target to appear; one still fading out where the last one stood is not it."""
     end = time.time() + seconds
@@ -81,9 +100,8 @@ def wait_for_target(seconds, previous=None):
     return None
 
 
-# A target seen this close to where it was found is the same one: the drawn arrow resting on it
-# covers part of its centre mark and shifts what is seen of it, while the next pair's target is
-# always much further away.
+# A target found this close to the last one is that one still fading out: the next pair's target
+# is always much further away.
 SAME_PLACE = 20
 
 
@@ -147,8 +165,7 @@ def main():
         gone = 0
         while time.time() < end:
             time.sleep(0.2)
-            seen = target()
-            gone = gone + 1 if not seen or not near(seen, goal, SAME_PLACE) else 0
+            gone = 0 if still_there(goal) else gone + 1
             if gone == 2:
                 break
             if not gone and not near(pointer(), goal, 3):
