@@ -1,5 +1,7 @@
 #include "events/WindowTimers.h"
 
+#include <algorithm>
+
 #include "platform/Clock.h"
 
 namespace {
@@ -74,7 +76,27 @@ std::optional<int> WindowTimers::msUntilNextDue() const {
 
 void WindowTimers::requestFrameTicks(const void* requester, bool on) {
     if (on)
-        frameRequesters_.insert(requester);
+        frameRequesters_.try_emplace(requester);
     else
         frameRequesters_.erase(requester);
+}
+
+void WindowTimers::nextFrameDueAt(const void* requester, std::uint64_t counter) {
+    if (auto it = frameRequesters_.find(requester); it != frameRequesters_.end()) it->second = counter;
+}
+
+std::optional<int> WindowTimers::msUntilNextFrame(int everyTurnMs) const {
+    if (frameRequesters_.empty()) return std::nullopt;
+    const platform::Clock& clock = platform::clock();
+    const auto now = static_cast<std::int64_t>(clock.performanceCounter());
+    const auto freq = static_cast<std::int64_t>(clock.performanceFrequency());
+    std::int64_t soonest = INT32_MAX;
+    for (const auto& [requester, due] : frameRequesters_) {
+        if (!due) return everyTurnMs;
+        // Rounded up: waking a fraction of a millisecond early would find no new frame.
+        const std::int64_t remainingMs =
+            ((static_cast<std::int64_t>(*due) - now) * 1000 + freq - 1) / freq;
+        soonest = std::min(soonest, remainingMs);
+    }
+    return soonest < 0 ? 0 : static_cast<int>(soonest);
 }

@@ -8,7 +8,6 @@
 #include <map>
 #include <memory>
 #include <optional>
-#include <set>
 
 #include "events/IMEvent.h"
 #include "events/Signal.h"
@@ -35,9 +34,15 @@ public:
     std::optional<int> msUntilNextDue() const;
 
     // Controls that must be updated every frame (a playing clip) keep the loop awake while they
-    // are registered.
+    // are registered: every turn, or, once a requester has said when its next frame is due (on
+    // the clock's performance counter), until then, so that a clip of 25 frames a second costs
+    // 25 turns a second and not one every millisecond.
     void requestFrameTicks(const void* requester, bool on);
+    void nextFrameDueAt(const void* requester, std::uint64_t counter);
     bool wantsFrameTicks() const { return !frameRequesters_.empty(); }
+    // Milliseconds until some requester wants its next turn (rounded up, 0 when one is due and
+    // `everyTurnMs` for one that wants every turn); empty without requesters.
+    std::optional<int> msUntilNextFrame(int everyTurnMs) const;
 
 private:
     struct TimerRecord {
@@ -48,7 +53,8 @@ private:
 
     int lastTimerId_ = 0;
     std::map<int, std::shared_ptr<TimerRecord>> timers_;
-    std::set<const void*> frameRequesters_;
+    // Each requester with the counter its next frame is due at, if it has told it.
+    std::map<const void*, std::optional<std::uint64_t>> frameRequesters_;
 };
 
 // The live window's timers, or null before the window is made and after it is gone.

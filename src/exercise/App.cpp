@@ -232,6 +232,12 @@ void App::restartCurrentTask() {
     for (MouseMove::Picture* circle :
          {currentMove->startCircle, currentMove->targetCircle, currentMove->centreMark})
         if (circle) circle->close();
+    // Help asked for while the pair was fading out after its success: that task is done, and
+    // the run goes on with the next one as its fade-out would have done.
+    if (currentMove->hasSucceeded()) {
+        nextTask(exerciseDialog, true);
+        return;
+    }
     retireCurrentMove();
     --nextTaskIndex;
     const MoveTaskSpec task = taskList[static_cast<std::size_t>(nextTaskIndex)];

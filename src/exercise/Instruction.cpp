@@ -157,10 +157,23 @@ long Instruction::startDemonstration(const IMEvent&) {
     Picture* background = createPicture(0, 0, kDemoBackground, 0, 0xFFFFFFFF);
     background->setRect(RECT{0, 0, SCREEN_WIDTH, SCREEN_HEIGHT});
     IMResourceManager* sounds = resourceManager();
+    // The spoken instruction runs a few seconds past its clip; it must not talk over the
+    // narration when space comes early.
+    if (sounds && speech_ != 0) sounds->stopSound(speech_);
     narration_ = sounds ? sounds->loadSound(kNarration) : 0;
     if (narration_ == 0) {
-        // Without its narration the demonstration cannot be told: straight to the closing.
-        return finishInstruction(true, true);
+        // No sound card or no narration: the demonstration is still shown, on timers that keep
+        // the narration's pace.
+        for (std::uint32_t cue : demoCues)
+            startTimer(static_cast<int>(cue), [this, cue](int id) {
+                stopTimer(id);
+                return demoCue(cue);
+            });
+        startTimer(silentNarrationMs, [this](int id) {
+            stopTimer(id);
+            return finishInstruction(true, true);
+        });
+        return 0;
     }
     for (std::uint32_t cue : demoCues)
         cueConnections_.emplace_back(sounds->addSoundLabel(

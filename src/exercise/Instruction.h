@@ -41,6 +41,8 @@ public:
 
     // Milliseconds after the narration starts at which the demonstration moves on.
     static constexpr std::array<std::uint32_t, 4> demoCues{5590, 9290, 18580, 23580};
+    // How long the narration lasts: without it the demonstration keeps this pace.
+    static constexpr int silentNarrationMs = 31000;
     static constexpr int blinkIntervalMs = 500;
     static constexpr int glideSteps = 50;
     static constexpr int glideIntervalMs = 60;
@@ -58,6 +60,7 @@ public:
     Picture* spaceBar() const { return spaceBar_; }
     MouseMove* demoPair() const { return demoPair_.get(); }
     CursorMouse* cursorMouse() const { return cursorMouse_.get(); }
+    std::uint32_t speech() const { return speech_; }
     std::uint32_t narration() const { return narration_; }
 
     // The narration has ended (or, with both flags false, the instruction ends at once).

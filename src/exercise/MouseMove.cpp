@@ -181,6 +181,7 @@ long MouseMove::onDwellElapsed(const IMEvent&) {
 }
 
 long MouseMove::succeed() {
+    succeeded_ = true;
     exercise::playSoundOnce(successSound);
     startFade(true);
     return 0;

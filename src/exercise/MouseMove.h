@@ -35,6 +35,8 @@ public:
 
     // The success step: the signal sound, the fade-out and, when it ends, completion.
     long succeed();
+    // The success step has begun: the pair is done even before its fade-out has ended.
+    bool hasSucceeded() const { return succeeded_; }
     // Silences the task for good: no fade step, dwell wait or hover reaches it any more and it never
     // reports completion. Safe to call from inside its own `completed` emission.
     void retire();
@@ -66,6 +68,7 @@ private:
     void arm(const IMMouseEvent& e);
     void setAlpha(int alpha);
 
+    bool succeeded_ = false;
     // The pending fade-in and fade-out timers, so that a task going away can cancel them.
     std::array<int, 2> fadeTimers_{};
     IMScopedConnection startLeft_;

@@ -21,6 +21,7 @@ public:
         playing_ = true;
         startCounter_ = platform::clock().performanceCounter();
         requestTicks(true);
+        nextFrameDueAt(1);
     }
 
     bool isPlaying() const { return playing_; }
@@ -40,6 +41,7 @@ public:
                                                      static_cast<std::uint32_t>(this->firstFrame()) + 1u);
         const std::int64_t f = count == 0 ? 0 : w % static_cast<std::int64_t>(count);
         const std::int64_t target = f + this->firstFrame();
+        nextFrameDueAt(w + 1);
         if (target != this->currentFrame()) {
             if (w <= static_cast<std::int64_t>(this->lastFrame()) - this->firstFrame()) {
                 if (!frameAdvanced.empty()) frameAdvanced(IMEvent(this, IM_MSG_STATE));
@@ -66,6 +68,16 @@ private:
     }
     void requestTicks(bool on) {
         if (WindowTimers* timers = windowTimers()) timers->requestFrameTicks(this, on);
+    }
+    // The loop sleeps until frame `w` (counted from start) is due.
+    void nextFrameDueAt(std::int64_t w) {
+        WindowTimers* timers = windowTimers();
+        if (!timers) return;
+        const platform::Clock& clock = platform::clock();
+        const std::int64_t period = framePeriod > 0 ? framePeriod : 1;
+        const auto offset = static_cast<std::uint64_t>(
+            (w * period * static_cast<std::int64_t>(clock.performanceFrequency()) + 59999) / 60000);
+        timers->nextFrameDueAt(this, startCounter_ + offset);
     }
 
     bool playing_ = false;

@@ -31,19 +31,25 @@ bool printReport(const SpreadsheetReport& report, PrinterDeviceContext* dc,
     }
     y += lineHeight;
 
+    // A full page is ended only when another row follows: a break after the last row would
+    // print an empty page.
+    bool pageFull = false;
     for (const auto& row : *rows) {
+        if (pageFull) {
+            dc->endPage();
+            dc->startPage();
+            y = lineHeight;
+            pageFull = false;
+        }
         int x = indent;
         for (const auto& text : row) {
             dc->textOut(x, y, text);
             x += std::max(halfPage, indent + dc->textWidth(text));
         }
-        if (y + 2 * lineHeight >= height) {
-            dc->endPage();
-            dc->startPage();
-            y = lineHeight;
-        } else {
+        if (y + 2 * lineHeight >= height)
+            pageFull = true;
+        else
             y += lineHeight;
-        }
     }
     dc->endPage();
     return dc->endDocument();

@@ -1,5 +1,6 @@
 #include "window/IMWindow.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -14,7 +15,8 @@
 
 namespace {
 IMWindow* g_window = nullptr;
-// While a clip plays the loop turns at least once a millisecond, so that no frame is late.
+// A control that wants every frame but has not said when its next one is due gets a turn at
+// least once a millisecond, so that no frame of it is late.
 constexpr int kFrameTickWaitMs = 1;
 } // namespace
 
@@ -143,9 +145,11 @@ int IMWindow::idleWaitMs() const {
     // A timer or a message changed the tree after this turn's frame: draw it now, not a period
     // later. Not while minimised or without a device, where nothing would be drawn.
     if (canDraw() && isChanged()) return 0;
-    if (timers_.wantsFrameTicks()) return kFrameTickWaitMs;
-    const std::optional<int> next = timers_.msUntilNextDue();
-    return next ? *next : -1;
+    const std::optional<int> frame = timers_.msUntilNextFrame(kFrameTickWaitMs);
+    const std::optional<int> timer = timers_.msUntilNextDue();
+    if (frame && timer) return std::min(*frame, *timer);
+    if (frame) return *frame;
+    return timer ? *timer : -1;
 }
 
 int IMWindow::run(IMWindow* window) {

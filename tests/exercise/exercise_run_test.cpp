@@ -428,6 +428,29 @@ TEST_F(ExerciseRun, AfterAnInstructionOpenedByF1ThePupilIsBackOnTheSameTaskFromI
     EXPECT_EQ(app->nextTaskIndex, 4);
 }
 
+TEST_F(ExerciseRun, HelpAskedForDuringASuccessfulPairsFadeOutGoesOnWithTheNextTask) {
+    startRun();
+    ASSERT_NO_FATAL_FAILURE(solveUntilStarted(2));
+    const MoveTaskSpec done = onScreen();
+    moveDirectly(done);
+    jump(2000);
+    ASSERT_EQ(successSounds, 3) << "the pair has succeeded and fades out";
+    jump(300);
+    pressKey(VK_F1);
+    ASSERT_NE(app->shownInstruction, nullptr);
+    pressKey('A'); // closed before the fade-out would have ended
+    EXPECT_EQ(app->nextTaskIndex, 4) << "the succeeded task is not asked for again";
+    const MoveTaskSpec next = onScreen();
+    EXPECT_FALSE(next.x2 == done.x2 && next.y2 == done.y2 && next.x1 == done.x1 && next.y1 == done.y1);
+    EXPECT_EQ(circlesOnScreen(), 3) << "the next task's pair alone";
+    EXPECT_EQ(cursor().x, next.x1);
+    EXPECT_EQ(cursor().y, next.y1);
+    for (int step = 0; step < 10; ++step) jump(100);
+    EXPECT_EQ(app->nextTaskIndex, 4) << "the old fade-out does not start yet another task";
+    ASSERT_NO_FATAL_FAILURE(solveTask());
+    EXPECT_EQ(app->nextTaskIndex, 5);
+}
+
 TEST_F(ExerciseRun, F1InTheSlowedStageShowsItsInstructionAndKeepsTheTaskOnScreen) {
     startRun();
     ASSERT_NO_FATAL_FAILURE(solveUntilStarted(17));

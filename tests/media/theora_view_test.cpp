@@ -302,3 +302,25 @@ TEST_F(TheoraTest, HeaderErrorsCarryTheirTexts) {
     EXPECT_EQ(failure(praise), "");
     EXPECT_EQ(d.pictureWidth(), 320);
 }
+
+TEST_F(TheoraTest, ThePlayingClipWakesTheLoopWhenItsNextFrameIsDueAndNotBefore) {
+    auto* anim = new Animation(window, 0);
+    ASSERT_TRUE(anim->openClip(praise.data(), static_cast<int>(praise.size())));
+    anim->framePeriod = 2400; // 25 frames a second
+    update();
+    anim->start();
+    // {microseconds after start, the loop's wait in ms once that turn's frame is drawn}
+    const std::vector<std::pair<std::uint64_t, int>> turns{
+        {0, 40}, {10'000, 30}, {39'999, 1}, {40'000, 40}, {40'500, 40}, {95'000, 25}};
+    for (const auto& [micros, wait] : turns) {
+        tickAt(micros);
+        window->render();
+        EXPECT_EQ(window->idleWaitMs(), wait) << micros << " µs after start";
+    }
+    window->createTimer(5);
+    EXPECT_EQ(window->idleWaitMs(), 5) << "a timer due sooner than the frame wins";
+    anim->close();
+    update();
+    window->render();
+    EXPECT_EQ(window->idleWaitMs(), 5) << "a closed clip wants no more turns";
+}

@@ -9,6 +9,7 @@
 #include "report_test_support.h"
 #include "support/WindowFixture.h"
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <gtest/gtest.h>
@@ -216,6 +217,35 @@ TEST_F(CupsPrintTest, ListsThePrintersAndPrintsAReportIntoAPdf) {
     ASSERT_FALSE(text.empty()) << "no PDF with the report appeared in " << out << "\n"
                                << cupsd.errorLog();
     expectHeaderAndRowsInOrder(text, report::toUtf8(marker));
+    // pdftotext ends every page with a form feed.
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\f'), 1) << "one page";
+
+    // Rows that fill the first page exactly: the header's lines and a blank one, then rows one
+    // line apart until two more lines would reach the bottom. Nothing follows, so one page.
+    {
+        const int line = dc->lineHeight();
+        int y = line * (1 + static_cast<int>(kHeader.size()) + 1);
+        int rowsOnFirstPage = 1;
+        while (y + 2 * line < dc->pageHeight()) {
+            y += line;
+            ++rowsOnFirstPage;
+        }
+        report::SpreadsheetReport full(u16(dir / "full.xls"), u"Маша");
+        const std::u16string fullMarker = u"Полная" + report::fromUtf8(std::to_string(::getpid()));
+        full.addRow(u"Время начала работы", fullMarker, u"String");
+        for (int row = 1; row < rowsOnFirstPage; ++row)
+            full.addRow(u"Строка", report::fromUtf8(std::to_string(row)), u"Number");
+        auto fullDc = platform::createPrinterDeviceContext(u"PDF");
+        ASSERT_NE(fullDc, nullptr);
+        const auto beforeFull = pdfsIn(out);
+        ASSERT_TRUE(report::printReport(full, fullDc.get(), kHeader));
+        const std::string fullText = waitForPrintedText(out, beforeFull, report::toUtf8(fullMarker));
+        ASSERT_FALSE(fullText.empty()) << cupsd.errorLog();
+        EXPECT_NE(fullText.find(std::to_string(rowsOnFirstPage - 1)), std::string::npos)
+            << "the last row is printed";
+        EXPECT_EQ(std::count(fullText.begin(), fullText.end(), '\f'), 1)
+            << rowsOnFirstPage << " rows fill one page and no empty page follows";
+    }
 
     // The same through the printer-selection dialog, as the completion screen does it: the Print
     // button prints on the device context of the selected printer, then closes the dialog.

@@ -153,12 +153,26 @@ TEST_F(ReportPrinterTest, BreakHappensExactlyWhenTwoMoreLinesWouldReachTheBottom
     report.addRow(u"x", u"y", u"String");
     report.addRow(u"x", u"y", u"String");
     ASSERT_TRUE(report::printReport(report, &dc, {}));
-    // Rows at 200, 300, 400, 500 (empty), 600 (x), 700 (x), then a break.
+    // Rows at 200, 300, 400, 500 (empty), 600 (x), 700 (x): the page is full, and as nothing
+    // follows, no second page.
     ASSERT_EQ(dc.drawn.size(), 4u);
     EXPECT_EQ(dc.drawn[0].y, 600);
     EXPECT_EQ(dc.drawn[2].y, 700);
     EXPECT_EQ(dc.drawn[2].page, 1);
+    EXPECT_EQ(dc.calls, (std::vector<std::u16string>{u"startDocument Print1: Printing", u"startPage",
+                                                     u"endPage", u"endDocument"}))
+        << "no empty last page";
+
+    // One row more goes to the top of a second page.
+    report.addRow(u"z", u"w", u"String");
+    dc.calls.clear();
+    dc.drawn.clear();
+    dc.page = 0;
+    ASSERT_TRUE(report::printReport(report, &dc, {}));
+    ASSERT_EQ(dc.drawn.size(), 6u);
+    EXPECT_EQ(dc.drawn[4], (DrawnText{2, 10, 100, u"z"}));
     EXPECT_EQ(std::count(dc.calls.begin(), dc.calls.end(), u"startPage"), 2);
+    EXPECT_EQ(std::count(dc.calls.begin(), dc.calls.end(), u"endPage"), 2);
 }
 
 } // namespace

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "ScreenTestSupport.h"
@@ -82,10 +84,14 @@ TEST_F(InstructionTest, SpaceDoesNothingUntilTheClipEndsThenTheSpaceBarBlinksFro
 
 TEST_F(InstructionTest, TheNarrationsCuesBringThePairsTheGlideAndTheSuccessAtTheirTimes) {
     open();
+    const std::uint32_t speech = instruction->speech();
+    ASSERT_NE(speech, 0u);
     endClip();
+    EXPECT_TRUE(resourceManager()->stream(speech)->isPlaying()) << "the speech outlasts its clip";
     space();
     pumpMessages();
     ASSERT_EQ(instruction->phase(), Instruction::Phase::Demonstration);
+    EXPECT_FALSE(resourceManager()->stream(speech)->isPlaying()) << "no speech over the narration";
     if (instruction->narration() == 0) GTEST_SKIP() << "no sound device: the narration cannot play";
     CursorMouse* mouse = instruction->cursorMouse();
     ASSERT_NE(mouse, nullptr);
@@ -216,6 +222,46 @@ TEST_F(InstructionTest, WithoutItsClipTheSlowedStageInstructionStillClosesWhenTh
     EXPECT_EQ(closings, 0);
     endClip();
     EXPECT_EQ(closings, 1) << "the slowed stage's instruction closes with its clip";
+}
+
+} // namespace
+
+namespace {
+
+// A machine without a sound card: the window's sound system finds no device.
+struct NoSoundCard {
+    NoSoundCard() {
+        if (const char* driver = std::getenv("SDL_AUDIODRIVER")) saved = driver;
+        ::setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    }
+    ~NoSoundCard() { ::setenv("SDL_AUDIODRIVER", saved.c_str(), 1); }
+    std::string saved = "dummy";
+};
+
+class InstructionWithoutSoundTest : private NoSoundCard, public InstructionTest {};
+
+TEST_F(InstructionWithoutSoundTest, TheDemonstrationKeepsTheNarrationsPaceAndEndsAtTheClosingPrompt) {
+    ASSERT_FALSE(resourceManager()->hasAudioDevice());
+    open();
+    endClip();
+    space();
+    ASSERT_EQ(instruction->phase(), Instruction::Phase::Demonstration);
+    EXPECT_EQ(instruction->narration(), 0u);
+    after(5580);
+    EXPECT_EQ(instruction->demoPair(), nullptr);
+    after(30);
+    EXPECT_NE(instruction->demoPair(), nullptr) << "the first pair at 5.59 s";
+    after(9310 - 5610);
+    EXPECT_FALSE(instruction->cursorMouse()->pointerPicture->isHidden()) << "the glide at 9.29 s";
+    after(Instruction::silentNarrationMs - 9310 - 20);
+    EXPECT_EQ(instruction->phase(), Instruction::Phase::Demonstration);
+    after(40);
+    ASSERT_EQ(instruction->phase(), Instruction::Phase::Closing) << "the closing prompt when the narration would end";
+    ASSERT_NE(instruction->spaceBar(), nullptr);
+    space();
+    EXPECT_EQ(closings, 1);
+    settle();
+    EXPECT_EQ(liveTimers(), 0u);
 }
 
 } // namespace
