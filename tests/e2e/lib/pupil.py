@@ -101,9 +101,10 @@ def wait_for_target(seconds, previous=None):
     return None
 
 
-# A target found this close to the last one is that one still fading out: the next pair's target
-# is always much further away.
-SAME_PLACE = 20
+# A target found this close to the last one is that one still fading out (the drawn arrow resting
+# on it shifts what is seen of its centre mark by a few pixels); the next pair's target may stand
+# as little as a circle's width away.
+SAME_PLACE = 8
 
 
 def near(a, b, distance):
