@@ -171,11 +171,10 @@ def main():
             gone = 0 if still_there(goal) else gone + 1
             if gone == 2:
                 break
-            # Pulled a little off it (the slowed stage's late pull-back to the arrow): back onto
-            # it. Far off it, the program has put the pointer on the next pair's start circle
-            # while this target fades; going back there could complete that pair unseen.
-            here = pointer()
-            if not gone and not near(here, goal, 3) and near(here, goal, 30):
+            # Pulled off it while it is still there (the slowed stage's late pull-back to the
+            # arrow, or the pair's own placing of the pointer on its start circle after a quick
+            # hand got there first): back onto it.
+            if not gone and not near(pointer(), goal, 3):
                 reach(goal, hand, dead_zone)
         else:
             print("task %d: resting on the target at %s did not complete it" % (task, goal))
