@@ -65,9 +65,9 @@ def target():
             elif abs(r - 102) < 20 and abs(g - 102) < 20 and abs(b - 204) < 20:
                 blue += 1
     # A task is a pair: the 20-pixel centre mark (about 80 samples; the slowed stage's clip draws
-    # a much larger deep orange target) and some of the blue start circle (a target may cover
-    # most of it).
-    if not 4 <= count <= 150 or blue < 4:
+    # a much larger deep orange target, and some frames of it a little blue) and the blue start
+    # circle, 20 pixels across, most of it showing.
+    if not 4 <= count <= 150 or blue < 24:
         return None
     return xs / count, ys / count
 
