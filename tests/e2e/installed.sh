@@ -3,9 +3,11 @@
 # the desktop entry (which must validate), the icon in the hicolor theme and the companion folder;
 # the installed program, started from another directory, answers
 # --version and --help, opens a plain 800 x 600 window with --windowed and ends through the exit
-# menu with status 0.
+# menu with status 0; and the installed program gives the short path of a lesson for two pupils
+# (lib/two_pupils.sh).
 set -u
 exe=$1
+here=$(cd "$(dirname "$0")" && pwd)
 . "$(dirname "$0")/lib/session.sh"
 command -v Xvfb >/dev/null && command -v xdotool >/dev/null || { echo "Xvfb or xdotool missing: skipped"; exit 77; }
 
@@ -59,5 +61,10 @@ wait_for_end $pid
 status=$?
 [ $status -eq 0 ]
 check "Close in the exit menu ends the installed program (status $status)" $?
+stop_xvfb
+
+bash "$here/lib/two_pupils.sh" "$prefix/bin/tavrelo"
+status=$?
+[ $status -eq 77 ] || check "a lesson for two pupils on the installed program" $status
 
 summary

@@ -9,6 +9,11 @@ the target, each one the dead zone's width times the way still to go.
 
 Usage: pupil.py slow|quick TASKS [DEAD_ZONE]
 Prints one line per task done and exits 0 when TASKS tasks were completed.
+
+Usage: pupil.py probe STROKE
+Waits for a pair, moves the hand STROKE pixels from the pointer towards the target's side and
+prints how far the pointer then stands from where it was, as "dx dy" (in the slowed stage the
+program pulls it back to the drawn arrow's tip).
 """
 import subprocess
 import sys
@@ -36,7 +41,7 @@ def grab():
     import os
     display = os.environ["DISPLAY"]
     return subprocess.run(["ffmpeg", "-loglevel", "error", "-f", "x11grab", "-video_size",
-                           "%dx%d" % (WIDTH, HEIGHT), "-i", display, "-frames:v", "1",
+                           "%dx%d" % (WIDTH, HEIGHT), "-draw_mouse", "0", "-i", display, "-frames:v", "1",
                            "-f", "rawvideo", "-pix_fmt", "rgb24", "-"],
                           check=False, capture_output=True).stdout
 
@@ -59,20 +64,48 @@ def target():
                 count += 1
             elif abs(r - 102) < 20 and abs(g - 102) < 20 and abs(b - 204) < 20:
                 blue += 1
-    # A task is a pair: the blue start circle too (an instruction's clip has neither).
-    if count < 4 or blue < 4:
+    # A task is a pair: the 20-pixel centre mark (about 80 samples; the slowed stage's clip draws
+    # a much larger deep orange target, and some frames of it a little blue) and the blue start
+    # circle, 20 pixels across, most of it showing.
+    if not 4 <= count <= 150 or blue < 24:
         return None
     return xs / count, ys / count
 
 
-def wait_for_target(seconds):
+def still_there(goal):
+    """Whether the target found at `goal` is still fully on screen, by the orange of its fill
+    around that point: unlike its centre mark, which the drawn arrow resting on it covers in part,
+    the fill always shows. A fading target's colours leave the range at once."""
+    frame = grab()
+    if len(frame) < WIDTH * HEIGHT * 3:
+        return True
+    gx, gy = int(goal[0]), int(goal[1])
+    count = 0
+    for y in range(max(0, gy - 20), min(HEIGHT, gy + 21)):
+        row = y * WIDTH * 3
+        for x in range(max(0, gx - 20), min(WIDTH, gx + 21)):
+            i = row + x * 3
+            r, g, b = frame[i], frame[i + 1], frame[i + 2]
+            if r > 235 and 110 < g < 215 and b < 180:
+                count += 1
+    return count >= 40
+
+
+def wait_for_target(seconds, previous=None):
+    """The next target to appear; one still fading out where the last one stood is not it."""
     end = time.time() + seconds
     while time.time() < end:
         t = target()
-        if t:
+        if t and not (previous and near(t, previous, SAME_PLACE)):
             return t
         time.sleep(0.1)
     return None
+
+
+# A target found this close to the last one is that one still fading out (the drawn arrow resting
+# on it shifts what is seen of its centre mark by a few pixels); the next pair's target may stand
+# as little as a circle's width away.
+SAME_PLACE = 8
 
 
 def near(a, b, distance):
@@ -99,24 +132,50 @@ def reach(goal, hand, dead_zone):
     return False
 
 
+def probe(stroke):
+    goal = wait_for_target(45)
+    if not goal:
+        print("no target on screen")
+        return 1
+    before = pointer()
+    direction = 1 if goal[0] >= before[0] else -1
+    move(before[0] + direction * stroke, before[1])
+    time.sleep(0.5)
+    after = pointer()
+    print("%d %d" % (after[0] - before[0], after[1] - before[1]))
+    return 0
+
+
 def main():
+    if sys.argv[1] == "probe":
+        return probe(int(sys.argv[2]))
     hand, tasks = sys.argv[1], int(sys.argv[2])
     dead_zone = int(sys.argv[3]) if len(sys.argv) > 3 else 25
+    goal = None
     for task in range(1, tasks + 1):
-        goal = wait_for_target(20)
+        goal = wait_for_target(45, goal)
         if not goal:
             print("task %d: no target on screen" % task)
             return 1
         if not reach(goal, hand, dead_zone):
             print("task %d: the pointer never rested on the target at %s" % (task, goal))
             return 1
-        # Two seconds of rest, the success sound and the fade-out; then the next pair takes the
-        # pointer, or (after the last) the target simply goes away.
+        # Two seconds of rest, the success sound and the fade-out: the task is done when its
+        # target goes away. The pointer moving is no sign of it: in the slowed stage the program
+        # may still pull it back to the arrow's tip after a late report; it is brought back.
+        # Gone means gone on two grabs in a row.
         end = time.time() + 10
+        gone = 0
         while time.time() < end:
             time.sleep(0.2)
-            if not near(pointer(), goal, 3) or not target():
+            gone = 0 if still_there(goal) else gone + 1
+            if gone == 2:
                 break
+            # Pulled off it while it is still there (the slowed stage's late pull-back to the
+            # arrow, or the pair's own placing of the pointer on its start circle after a quick
+            # hand got there first): back onto it.
+            if not gone and not near(pointer(), goal, 3):
+                reach(goal, hand, dead_zone)
         else:
             print("task %d: resting on the target at %s did not complete it" % (task, goal))
             return 1

@@ -2,8 +2,15 @@
 
 fail=0
 pass=0
+# A failed check also leaves a grab of the screen in $E2E_SHOTS, when that names a folder.
 check() { # name, condition result
-    if [ "$2" = 0 ]; then pass=$((pass + 1)); echo "ok: $1"; else fail=$((fail + 1)); echo "FAILED: $1"; fi
+    if [ "$2" = 0 ]; then pass=$((pass + 1)); echo "ok: $1"; return; fi
+    fail=$((fail + 1))
+    echo "FAILED: $1"
+    [ -d "${E2E_SHOTS:-}" ] && [ -n "${display:-}" ] || return 0
+    local shot
+    shot="$E2E_SHOTS/$(basename "$0" .sh)-$fail.png"
+    ffmpeg -loglevel error -y -f x11grab -video_size 800x600 -i "$display" -frames:v 1 "$shot" && echo "    (screen: $shot)"
 }
 # The last line of a script: the tally, and its status.
 summary() {
