@@ -6,6 +6,7 @@
 set -u
 exe=$1
 . "$(dirname "$0")/lib/session.sh"
+skip_if_sanitized "$exe"
 . "$(dirname "$0")/lib/lesson.sh"
 for tool in Xvfb xdotool openbox setxkbmap ffmpeg; do
     command -v $tool >/dev/null || { echo "$tool missing: skipped"; exit 77; }

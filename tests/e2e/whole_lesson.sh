@@ -12,6 +12,7 @@
 set -u
 exe=$1
 . "$(dirname "$0")/lib/session.sh"
+skip_if_sanitized "$exe"
 . "$(dirname "$0")/lib/lesson.sh"
 . "$(dirname "$0")/lib/cups.sh"
 for tool in Xvfb xdotool openbox setxkbmap ffmpeg; do
