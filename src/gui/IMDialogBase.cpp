@@ -232,6 +232,7 @@ long IMDialogBase<IMEmptyView>::onPaint(const IMEvent& e) {
 
 long IMDialogBase<IMEmptyView>::onUpdate(const IMEvent& e) {
     const bool hoverDeleted = hoveredChild_ && isClosing(hoveredChild_);
+    const bool deleting = !pendingDeletes_.empty();
     deletePending();
     const bool committing = !pendingChildren_.empty();
     for (auto& [layer, vec] : pendingChildren_) {
@@ -239,6 +240,9 @@ long IMDialogBase<IMEmptyView>::onUpdate(const IMEvent& e) {
         target.insert(target.end(), vec.begin(), vec.end());
     }
     pendingChildren_.clear();
+    // What is drawn changes now, not when the child was added or closed: a frame drawn in
+    // between (which cleared the flags) still showed the old set of children.
+    if (deleting || committing) changed_ = true;
     // A child that appears under the resting pointer, or is uncovered by a deletion, is hovered
     // now, not at the next report: the pointer may have come there before the child existed.
     if ((committing || hoverDeleted) && pointerKnown_ && (isHovered() || !parent_))

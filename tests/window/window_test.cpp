@@ -8,6 +8,8 @@
 
 #include "gui/ProbeControl.h"
 #include "platform/MessageQueue.h"
+#include "gui/IMStaticPictureBase.h"
+#include "gui/IMTextureView.h"
 #include "window/IMResourceManager.h"
 #include "support/WindowFixture.h"
 
@@ -119,6 +121,51 @@ TEST_F(Window, RendersOnlyWhenTheTreeChanged) {
     ASSERT_TRUE(rm->readPixels(RECT{10, 10, 31, 31}, pixels));
     EXPECT_NE(pixels[10 * 21 + 10] & 0x00FFFFFF, 0u) << "the picture reached the screen";
     (void)picture;
+}
+
+TEST_F(Window, AFrameThatRedrawsPartOfTheScreenLeavesNoTraceOfWhatMovedOrWent) {
+    IMResourceManager* rm = resourceManager();
+    auto look = [&](const RECT& area) {
+        std::vector<std::uint32_t> pixels;
+        EXPECT_TRUE(rm->readPixels(area, pixels));
+        return pixels;
+    };
+    auto frame = [&] {
+        update();
+        window->render();
+    };
+    auto* steady = window->createPicture(300, 300, L"ExitButton", 0);
+    frame();
+    const RECT there{300, 300, 321, 321};
+    const RECT here{10, 10, 31, 31};
+    const auto steadyLook = look(there);
+    const auto emptyLook = look(here);
+
+    // A picture moves: its old place shows what is beneath, its new place shows it.
+    auto* moving = window->createPicture(10, 10, L"ExitButton", 1);
+    frame();
+    const auto pictureLook = look(here);
+    ASSERT_NE(pictureLook, emptyLook);
+    moving->moveTo(500, 10);
+    frame();
+    EXPECT_EQ(look(here), emptyLook) << "nothing left where it was";
+    EXPECT_EQ(look(RECT{500, 10, 521, 31}), pictureLook);
+    moving->hide();
+    frame();
+    EXPECT_EQ(look(RECT{500, 10, 521, 31}), look(RECT{600, 10, 621, 31})) << "hidden: gone";
+
+    // A screen over everything closes while a frame is drawn before it is taken away (closed in
+    // a timer, say): the frame after the update pass shows what it covered.
+    auto* cover = window->createDialog(0, 0, 800, 600, 5);
+    cover->createPicture(300, 300, L"SubmitButton", 0);
+    frame();
+    frame();
+    ASSERT_NE(look(there), steadyLook) << "the cover is on screen";
+    cover->close();
+    window->render();
+    frame();
+    EXPECT_EQ(look(there), steadyLook) << "what the cover hid is drawn again";
+    (void)steady;
 }
 
 TEST_F(Window, MinimisedOrHiddenWindowRendersNothingAndResumesOnRestore) {
