@@ -6,6 +6,23 @@
 
 namespace {
 WindowTimers* g_timers = nullptr;
+
+// Whole milliseconds from now until `dueAt` on the clock's counter, rounded up so that a wait
+// never ends just before what it waits for (0 once that is past).
+class MillisecondsUntil {
+public:
+    MillisecondsUntil()
+        : now_(static_cast<std::int64_t>(platform::clock().performanceCounter())),
+          freq_(static_cast<std::int64_t>(platform::clock().performanceFrequency())) {}
+    std::int64_t operator()(std::int64_t dueAt) const {
+        return std::max<std::int64_t>(0, ((dueAt - now_) * 1000 + freq_ - 1) / freq_);
+    }
+    std::int64_t frequency() const { return freq_; }
+
+private:
+    std::int64_t now_;
+    std::int64_t freq_;
+};
 } // namespace
 
 WindowTimers* windowTimers() { return g_timers; }
@@ -59,19 +76,15 @@ void WindowTimers::fireDue(IMControl* source) {
 
 std::optional<int> WindowTimers::msUntilNextDue() const {
     if (timers_.empty()) return std::nullopt;
-    const platform::Clock& clock = platform::clock();
-    const auto now = static_cast<std::int64_t>(clock.performanceCounter());
-    const auto freq = static_cast<std::int64_t>(clock.performanceFrequency());
+    const MillisecondsUntil until;
     std::int64_t soonest = INT32_MAX;
     for (const auto& [id, record] : timers_) {
         const std::int64_t dueAt =
             static_cast<std::int64_t>(record->lastFired) +
-            (static_cast<std::int64_t>(record->interval) * freq + 999) / 1000;
-        // Rounded up, so that the wait never ends just before the timer is due.
-        const std::int64_t remainingMs = ((dueAt - now) * 1000 + freq - 1) / freq;
-        if (remainingMs < soonest) soonest = remainingMs;
+            (static_cast<std::int64_t>(record->interval) * until.frequency() + 999) / 1000;
+        soonest = std::min(soonest, until(dueAt));
     }
-    return soonest < 0 ? 0 : static_cast<int>(soonest);
+    return static_cast<int>(soonest);
 }
 
 void WindowTimers::requestFrameTicks(const void* requester, bool on) {
@@ -87,16 +100,11 @@ void WindowTimers::nextFrameDueAt(const void* requester, std::uint64_t counter) 
 
 std::optional<int> WindowTimers::msUntilNextFrame(int everyTurnMs) const {
     if (frameRequesters_.empty()) return std::nullopt;
-    const platform::Clock& clock = platform::clock();
-    const auto now = static_cast<std::int64_t>(clock.performanceCounter());
-    const auto freq = static_cast<std::int64_t>(clock.performanceFrequency());
+    const MillisecondsUntil until;
     std::int64_t soonest = INT32_MAX;
     for (const auto& [requester, due] : frameRequesters_) {
         if (!due) return everyTurnMs;
-        // Rounded up: waking a fraction of a millisecond early would find no new frame.
-        const std::int64_t remainingMs =
-            ((static_cast<std::int64_t>(*due) - now) * 1000 + freq - 1) / freq;
-        soonest = std::min(soonest, remainingMs);
+        soonest = std::min(soonest, until(static_cast<std::int64_t>(*due)));
     }
-    return soonest < 0 ? 0 : static_cast<int>(soonest);
+    return static_cast<int>(soonest);
 }

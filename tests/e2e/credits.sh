@@ -5,7 +5,7 @@
 set -u
 exe=$1
 . "$(dirname "$0")/lib/session.sh"
-command -v Xvfb >/dev/null && command -v xdotool >/dev/null || { echo "Xvfb or xdotool missing: skipped"; exit 77; }
+require_tools Xvfb xdotool
 
 start_xvfb
 work=$(mktemp -d)

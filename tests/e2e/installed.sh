@@ -9,7 +9,7 @@ set -u
 exe=$1
 here=$(cd "$(dirname "$0")" && pwd)
 . "$(dirname "$0")/lib/session.sh"
-command -v Xvfb >/dev/null && command -v xdotool >/dev/null || { echo "Xvfb or xdotool missing: skipped"; exit 77; }
+require_tools Xvfb xdotool
 
 build=$(dirname "$exe")
 prefix=$(mktemp -d)

@@ -7,8 +7,8 @@
 # Exits 77 (skipped) when there is no Xvfb or xdotool.
 set -u
 exe=$1
-command -v Xvfb >/dev/null && command -v xdotool >/dev/null || { echo "Xvfb or xdotool missing: skipped"; exit 77; }
 . "$(dirname "$0")/lib/session.sh"
+require_tools Xvfb xdotool
 
 # The exit menu's Close button: panel at ((800 - 136) / 2, (600 - 200) / 2), button at (10, 80)
 # in it, 111 x 47 pixels.

@@ -15,9 +15,7 @@ exe=$1
 skip_if_sanitized "$exe"
 . "$(dirname "$0")/lib/lesson.sh"
 . "$(dirname "$0")/lib/cups.sh"
-for tool in Xvfb xdotool openbox setxkbmap ffmpeg; do
-    command -v $tool >/dev/null || { echo "$tool missing: skipped"; exit 77; }
-done
+require_tools Xvfb xdotool openbox setxkbmap ffmpeg
 
 work=$(mktemp -d)
 trap 'stop_lesson_session; stop_cupsd; rm -rf "$work"' EXIT

@@ -118,6 +118,9 @@ void SdlRenderBackend::drawQuad(render::DeviceTexture* texture,
     }
     if (drawAsCopy(texture, corners))
         return;
+    // Geometry carries its colour in its vertices; a modulation a copy left on the texture
+    // would apply twice.
+    setModulation(texture, 0xFFFFFFFF);
     SDL_Vertex vertices[4];
     for (int i = 0; i < 4; ++i) {
         vertices[i].position = SDL_FPoint{corners[i].x, corners[i].y};
@@ -126,6 +129,15 @@ void SdlRenderBackend::drawQuad(render::DeviceTexture* texture,
     }
     static const int fan[6] = {0, 1, 2, 0, 2, 3};
     SDL_RenderGeometry(renderer_, texture->sdl, vertices, 4, fan, 6);
+}
+
+void SdlRenderBackend::setModulation(render::DeviceTexture* texture, std::uint32_t argb) {
+    if (texture->modulation == argb)
+        return;
+    const SDL_Color c = vertexColour(argb);
+    SDL_SetTextureColorMod(texture->sdl, c.r, c.g, c.b);
+    SDL_SetTextureAlphaMod(texture->sdl, c.a);
+    texture->modulation = argb;
 }
 
 bool SdlRenderBackend::drawAsCopy(render::DeviceTexture* texture,
@@ -150,12 +162,7 @@ bool SdlRenderBackend::drawAsCopy(render::DeviceTexture* texture,
                           static_cast<int>(q[3].v * static_cast<float>(height) - top + 0.5f)};
     if (source.w <= 0 || source.h <= 0)
         return true;
-    if (texture->modulation != argb) {
-        const SDL_Color c = vertexColour(argb);
-        SDL_SetTextureColorMod(texture->sdl, c.r, c.g, c.b);
-        SDL_SetTextureAlphaMod(texture->sdl, c.a);
-        texture->modulation = argb;
-    }
+    setModulation(texture, argb);
     const SDL_FRect dest{q[0].x, q[0].y, q[1].x - q[0].x, q[3].y - q[0].y};
     return SDL_RenderCopyF(renderer_, texture->sdl, &source, &dest) == 0;
 }

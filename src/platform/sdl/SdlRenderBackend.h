@@ -59,6 +59,8 @@ private:
     void outputSize(int& width, int& height) const;
     // An upright, evenly coloured quad drawn as a copy; false when it is not one.
     bool drawAsCopy(render::DeviceTexture* texture, const render::QuadVertex (&corners)[4]);
+    // The colour and alpha modulation on the texture, set only when it changes.
+    void setModulation(render::DeviceTexture* texture, std::uint32_t argb);
 
     // The software renderer draws straight into the window's surface, which keeps its picture
     // from one present to the next; an accelerated one swaps buffers of undefined content.

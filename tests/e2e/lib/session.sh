@@ -2,6 +2,13 @@
 
 fail=0
 pass=0
+# Ends the script as skipped when one of the named tools is not installed.
+require_tools() {
+    local tool
+    for tool in "$@"; do
+        command -v "$tool" >/dev/null || { echo "$tool missing: skipped"; exit 77; }
+    done
+}
 # A failed check also leaves a grab of the screen in $E2E_SHOTS, when that names a folder.
 check() { # name, condition result
     if [ "$2" = 0 ]; then pass=$((pass + 1)); echo "ok: $1"; return; fi

@@ -10,9 +10,7 @@ set -u
 exe=$1
 . "$(dirname "$0")/session.sh"
 . "$(dirname "$0")/lesson.sh"
-for tool in Xvfb xdotool openbox setxkbmap ffmpeg; do
-    command -v $tool >/dev/null || { echo "$tool missing: skipped"; exit 77; }
-done
+require_tools Xvfb xdotool openbox setxkbmap ffmpeg
 
 work=$(mktemp -d)
 trap 'stop_lesson_session; rm -rf "$work"' EXIT
