@@ -18,8 +18,7 @@ look() {
 
 "$exe" 2>"$work/log" &
 pid=$!
-wait_for_window
-sleep 1.5
+wait_for_start_screen
 xdotool mousemove 400 590
 sleep 0.5
 start=$(look)

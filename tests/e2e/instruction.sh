@@ -21,8 +21,7 @@ loud_last_second() { tail -c 176400 "$work/audio.raw" | tr -d '\000' | wc -c; }
 
 "$exe" 2>"$work/log" &
 pid=$!
-wait_for_window
-sleep 1
+wait_for_start_screen
 xdotool type --delay 40 'Петров Ваня'
 xdotool key Return
 sleep 3

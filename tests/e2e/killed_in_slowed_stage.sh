@@ -17,7 +17,7 @@ pupil_name='Петрова Оля'
 
 "$exe" 2>"$work/log" &
 pid=$!
-wait_for_window && wait_until start_screen
+wait_for_start_screen
 check "the program opens on the start screen" $?
 begin_run_skipping_instruction "$pupil_name"
 check "a name, Enter and Esc begin the exercise" $?
@@ -52,7 +52,7 @@ cp "$report" "$work/after-kill.xls"
 # The next lesson on this computer: the same pupil again.
 "$exe" 2>"$work/log2" &
 pid=$!
-wait_for_window && wait_until start_screen
+wait_for_start_screen
 check "the program starts again" $?
 # The start screen's red line about a report set aside would lie between the description and
 # the name field.

@@ -21,8 +21,7 @@ pointer_becomes() {
 
 "$exe" 2>"$data/log" &
 pid=$!
-wait_for_window
-sleep 1
+wait_for_start_screen
 # An empty name: the exercise begins without a report, after its instruction (skipped with Esc);
 # the first pair is horizontal, from (350, 300) to (450, 300).
 xdotool key Return

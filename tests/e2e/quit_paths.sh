@@ -18,33 +18,27 @@ trap 'kill $xvfb 2>/dev/null' EXIT
 start() {
     "$exe" 2>"$1" &
     pid=$!
-    wait_for_window
-    sleep 1
+    wait_for_start_screen
 }
-finish() { # log file -> 0 when the program ended by itself with status 0 and wrote the FPS line
-    for _ in $(seq 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
-    if kill -0 $pid 2>/dev/null; then kill -KILL $pid; wait $pid 2>/dev/null; return 1; fi
-    wait $pid
-    local status=$?
-    [ $status -eq 0 ] && grep -q "^FPS: [0-9]" "$1"
-}
+# 0 when the program's exit status $1 is 0 and it wrote the frame-rate line to log file $2.
+ended_cleanly() { [ "$1" -eq 0 ] && grep -q "^FPS: [0-9]" "$2"; }
 
 log=$(mktemp)
 start "$log"
-xdotool key F12
-sleep 0.5
-xdotool mousemove 392 300 click 1
-finish "$log"
+close_through_exit_menu $pid
+ended_cleanly $? "$log"
 check "F12 then Close in the exit menu" $?
 
 start "$log"
 xdotool key alt+F4
-finish "$log"
+wait_for_end $pid
+ended_cleanly $? "$log"
 check "Alt+F4" $?
 
 start "$log"
 kill -TERM $pid
-finish "$log"
+wait_for_end $pid
+ended_cleanly $? "$log"
 check "SIGTERM" $?
 rm -f "$log"
 

@@ -20,9 +20,7 @@ is_sky() { local p; p=$(pixel 10 580); [ $((16#${p:4:2})) -gt $((16#${p:0:2} + 3
 log=$(mktemp)
 "$exe" 2>"$log" &
 pid=$!
-wait_for_window
-sleep 1
-! is_sky
+wait_for_start_screen
 check "the program opens on the start screen" $?
 
 xdotool type --delay 40 'Иванов Петя'
@@ -70,8 +68,7 @@ fi
 # The start screen's own Exit button ends the program too.
 "$exe" 2>"$log" &
 pid=$!
-wait_for_window
-sleep 1
+wait_for_start_screen
 xdotool mousemove 770 35 click 1
 wait_for_end $pid
 check "the Exit button ends the program with status 0" $?

@@ -37,7 +37,7 @@ copy="$work/copy of the report.xls"
 pid=$!
 wait_for_window
 check "the program opens its window" $?
-wait_until start_screen
+timeout=20 wait_until start_screen
 check "the start screen" $?
 
 # The teacher's settings.

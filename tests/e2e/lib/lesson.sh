@@ -22,30 +22,10 @@ stop_lesson_session() {
     stop_xvfb
 }
 
-# Polls condition "$@" every 0.1 s (plus the time a grab takes) for up to $timeout seconds
-# (30 unless set); a sanitized build is given three times as long.
-wait_until() {
-    local deadline=$((SECONDS + ${timeout:-30} * slowness))
-    while :; do
-        "$@" && return 0
-        [ $SECONDS -ge $deadline ] && return 1
-        sleep 0.1
-    done
-}
-slowness=1
-if ldd "$exe" 2>/dev/null | grep -q -e libasan -e libtsan; then slowness=3; fi
-
-# Colour tests on one screen pixel.
-rgb() { local p; p=$(pixel "$1" "$2"); r=$((16#${p:0:2})) g=$((16#${p:2:2})) b=$((16#${p:4:2})); }
-is_colour() { [ "$(pixel "$1" "$2")" = "$3" ]; }
 # The sky of the exercise and the demonstration: clearly blue.
 sky_at() { rgb "$1" "$2"; [ $b -gt $((r + 30)) ]; }
 
-# The screens, each told by pixels nothing else on the others has.
-# The start and completion screens share the grey background; only the completion screen has its
-# green Print and Retry buttons and red Close there; only the start screen has the name field.
-completion_screen() { is_colour 72 505 7ac473 && is_colour 589 505 7ac473 && is_colour 715 505 e8746a; }
-start_screen() { is_colour 400 470 ffffff && is_colour 72 505 e5e6e6; }
+# More of the screens (the start and completion screens and the exit menu are in session.sh).
 # The settings page's slow-down field lies where the start screen has its grey background.
 settings_page() { is_colour 380 575 ffffff; }
 # The instruction's clip and its key hints: a white card over the middle of the screen.

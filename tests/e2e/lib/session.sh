@@ -56,19 +56,33 @@ stop_xvfb() {
     wait $xvfb 2>/dev/null
 }
 
-# Waits up to thirty seconds (a sanitized build on a busy machine starts slowly) for the
-# program's window to appear and names it in $window.
-wait_for_window() {
-    for _ in $(seq 300); do
-        window=$(xdotool search --name "Tavrelo" 2>/dev/null | head -1)
-        [ -n "$window" ] && return 0
+# A sanitized build runs about three times slower: every wait below is stretched by this factor.
+slowness=1
+if ldd "${exe:-}" 2>/dev/null | grep -q -e libasan -e libtsan; then slowness=3; fi
+
+# Polls condition "$@" every 0.1 s (plus the time a grab takes) for up to $timeout seconds
+# (30 unless set), times $slowness.
+wait_until() {
+    local deadline=$((SECONDS + ${timeout:-30} * slowness))
+    while :; do
+        "$@" && return 0
+        [ $SECONDS -ge $deadline ] && return 1
         sleep 0.1
     done
-    return 1
 }
-# Waits up to ten seconds for process $1 to end by itself; killed otherwise. Its status is returned.
+
+# Waits for the program's window to be shown and names it in $window. A key pressed before the
+# window is mapped goes nowhere, so the window's mere existence is not enough.
+window_shown() { window=$(xdotool search --onlyvisible --name "Tavrelo" 2>/dev/null | head -1); [ -n "$window" ]; }
+wait_for_window() { wait_until window_shown; }
+# Waits for the window and then for the start screen drawn in it (on an 800 x 600 screen): only
+# then does a key or a click reach the screen a teacher sees.
+wait_for_start_screen() { wait_for_window && timeout=20 wait_until start_screen; }
+# Waits up to ten seconds (times $slowness) for process $1 to end by itself; killed otherwise.
+# Its status is returned.
 wait_for_end() {
-    for _ in $(seq 100); do kill -0 "$1" 2>/dev/null || break; sleep 0.1; done
+    local deadline=$((SECONDS + 10 * slowness))
+    while kill -0 "$1" 2>/dev/null && [ $SECONDS -lt $deadline ]; do sleep 0.1; done
     if kill -0 "$1" 2>/dev/null; then kill -KILL "$1"; fi
     wait "$1"
 }
@@ -78,11 +92,23 @@ pixel() {
     ffmpeg -loglevel error -f x11grab -video_size 1x1 -i "$display+$1,$2" -frames:v 1 -f rawvideo -pix_fmt rgb24 - |
         od -An -tx1 | tr -d ' \n'
 }
+# Colour tests on one screen pixel.
+rgb() { local p; p=$(pixel "$1" "$2"); r=$((16#${p:0:2})) g=$((16#${p:2:2})) b=$((16#${p:4:2})); }
+is_colour() { [ "$(pixel "$1" "$2")" = "$3" ]; }
+
+# The screens on an 800 x 600 screen, each told by pixels nothing else there has.
+# The start and completion screens share the grey background; only the completion screen has its
+# green Print and Retry buttons and red Close there; only the start screen has the name field.
+completion_screen() { is_colour 72 505 7ac473 && is_colour 589 505 7ac473 && is_colour 715 505 e8746a; }
+start_screen() { is_colour 400 470 ffffff && is_colour 72 505 e5e6e6; }
+# The exit menu: its green Retry button and the black frame left of its Close button.
+exit_menu() { is_colour 392 240 3d843d && is_colour 332 300 000000; }
+
 # Ends the program of process $1 as a teacher does on an 800 x 600 screen: F12, then the exit
-# menu's Close. Its status is returned.
+# menu's Close once the menu is drawn. Its status is returned (non-zero when no menu came).
 close_through_exit_menu() {
     xdotool key F12
-    sleep 0.5
+    timeout=10 wait_until exit_menu || { wait_for_end "$1"; return 1; }
     xdotool mousemove 392 300 click 1
     wait_for_end "$1"
 }

@@ -19,7 +19,7 @@ pupils=('Сидоров Миша' 'Кузнецова Даша')
 
 "$exe" 2>"$work/log" &
 pid=$!
-wait_for_window && wait_until start_screen
+wait_for_start_screen
 check "the program opens on the start screen" $?
 runs=()
 for i in 0 1; do
