@@ -89,7 +89,7 @@ protected:
     // The entry, decoded if it was registered ahead of use; null for the invalid handle.
     TextureEntry* usableEntry(TextureHandle handle);
 
-    // A device texture of the given (power-of-two) size. When memory runs out, device textures of
+    // A device texture of the given size. When memory runs out, device textures of
     // other entries (not named `owner`) are released one at a time, lowest handle first, and the
     // creation is tried again. Null when nothing more can be released or the device is lost.
     render::DeviceTexture* createDeviceTexture(int width, int height, PixelFormat format,

@@ -27,9 +27,12 @@ struct TextureEntry {
     // Null after the device was lost or the texture was evicted, until the next use rebuilds it.
     render::DeviceTexture* texture = nullptr;
     PixelFormat format = PixelFormat::ARGB;
-    RECT imageRect{};      // {0, 0, image width, image height}
-    int textureWidth = 0;  // power of two >= image width
-    int textureHeight = 0; // power of two >= image height
+    RECT imageRect{}; // {0, 0, image width, image height}
+    // The device texture's size. It is the image's own: SDL's renderers take textures of any
+    // size, so rounding each side up to a power of two (as Direct3D 9 hardware wanted) would only
+    // waste memory, 8 MiB for an 800 x 600 picture with its texel copy.
+    int textureWidth = 0;
+    int textureHeight = 0;
     std::wstring name;
     int refCount = 0;
     // textureHeight rows of textureWidth * 4 bytes: what rebuilds the texture after loss and what
@@ -54,15 +57,3 @@ struct Viewport {
     float MaxZ = 1.0f;
     friend bool operator==(const Viewport&, const Viewport&) = default;
 };
-
-namespace render {
-
-// Smallest power of two >= value, starting from 1 (800 -> 1024, 21 -> 32, 1 -> 1).
-constexpr int textureExtent(int value) {
-    int extent = 1;
-    while (extent < value && extent < (1 << 30))
-        extent <<= 1;
-    return extent;
-}
-
-} // namespace render

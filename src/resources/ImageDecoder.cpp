@@ -1,6 +1,5 @@
 #include "resources/ImageDecoder.h"
 
-#include <bit>
 
 namespace resources {
 
@@ -8,7 +7,7 @@ bool pictureWithinBudget(std::uint64_t width, std::uint64_t height) {
     if (width == 0 || height == 0 || width > static_cast<std::uint64_t>(maxPictureExtent) ||
         height > static_cast<std::uint64_t>(maxPictureExtent))
         return false;
-    return std::bit_ceil(width) * std::bit_ceil(height) * 4 <= maxPictureBytes;
+    return width * height * 4 <= maxPictureBytes;
 }
 
 bool decodePicture(std::span<const std::uint8_t> bytes, const TexelAllocator& allocate,

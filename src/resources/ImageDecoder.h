@@ -14,8 +14,7 @@ namespace resources {
 // Pictures wider or taller than this are refused before any texel storage is asked for.
 constexpr int maxPictureExtent = 16384;
 
-// Nor may a picture's texture take more than this: each side rounded up to a power of two, four
-// bytes a texel (4096 × 4096 at most). Checked from the header, before any row is decoded, so a
+// Nor may a picture's texels take more than this, four bytes each (4096 × 4096 at most). Checked from the header, before any row is decoded, so a
 // small file that claims a huge picture costs nothing.
 constexpr std::size_t maxPictureBytes = std::size_t{64} << 20;
 bool pictureWithinBudget(std::uint64_t width, std::uint64_t height);

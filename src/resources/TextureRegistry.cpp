@@ -100,8 +100,8 @@ TextureHandle TextureRegistry::createTexture(const std::wstring& name, int width
     e->name = name;
     e->format = format;
     e->imageRect = RECT{0, 0, width, height};
-    e->textureWidth = render::textureExtent(width);
-    e->textureHeight = render::textureExtent(height);
+    e->textureWidth = width;
+    e->textureHeight = height;
     e->texture = createDeviceTexture(e->textureWidth, e->textureHeight, format, name);
     if (!e->texture && !isDeviceLost())
         return invalidHandle();
@@ -149,8 +149,8 @@ bool TextureRegistry::decodePicture(TextureEntry& entry, std::span<const std::ui
         [&](int width, int height) -> std::optional<resources::TexelTarget> {
         if (width <= 0 || height <= 0)
             return std::nullopt;
-        e->textureWidth = render::textureExtent(width);
-        e->textureHeight = render::textureExtent(height);
+        e->textureWidth = width;
+        e->textureHeight = height;
         e->texture = createDeviceTexture(e->textureWidth, e->textureHeight, e->format, name);
         if (!e->texture && !isDeviceLost())
             return std::nullopt;

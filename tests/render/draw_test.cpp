@@ -42,8 +42,8 @@ using DrawTest = RenderFixture;
 
 TEST_F(DrawTest, ImageCoversExactlyItsDestinationPixels) {
     const TextureHandle h = pictureFromPixels(L"grad", 21, 21, gradientPicture(21));
-    EXPECT_EQ(manager->entry(h).textureWidth, 32);
-    EXPECT_EQ(manager->entry(h).textureHeight, 32);
+    EXPECT_EQ(manager->entry(h).textureWidth, 21);
+    EXPECT_EQ(manager->entry(h).textureHeight, 21);
     const auto px = render({0, 0, 40, 40}, [&] {
         manager->drawTexture(h, {10, 10, 31, 31}, nullptr, white, 0.0f);
     });

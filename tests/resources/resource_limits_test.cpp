@@ -104,7 +104,8 @@ TEST_P(PictureBudgetTest, IsJudgedFromTheHeaderBeforeAnyStorageIsAskedFor) {
 INSTANTIATE_TEST_SUITE_P(Sizes, PictureBudgetTest,
                          ::testing::Values(SizeCase{16384, 16384, false},
                                            SizeCase{4096, 4096, true},
-                                           SizeCase{4097, 4096, false}, // rounds up to 8192
+                                           SizeCase{4097, 4096, false},
+                                           SizeCase{5000, 3000, true}, // 60 MB: no rounding up
                                            SizeCase{8192, 2048, true}, SizeCase{8192, 2049, false},
                                            SizeCase{16384, 1, true}, SizeCase{16385, 1, false},
                                            SizeCase{1, 65536, false}));
