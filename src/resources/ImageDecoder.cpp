@@ -1,6 +1,5 @@
 #include "resources/ImageDecoder.h"
 
-
 namespace resources {
 
 bool pictureWithinBudget(std::uint64_t width, std::uint64_t height) {

@@ -14,8 +14,9 @@ namespace resources {
 // Pictures wider or taller than this are refused before any texel storage is asked for.
 constexpr int maxPictureExtent = 16384;
 
-// Nor may a picture's texels take more than this, four bytes each (4096 × 4096 at most). Checked from the header, before any row is decoded, so a
-// small file that claims a huge picture costs nothing.
+// Nor may a picture's texels take more than this, four bytes each (4096 × 4096 at most). Checked
+// from the header, before any row is decoded, so a small file that claims a huge picture costs
+// nothing.
 constexpr std::size_t maxPictureBytes = std::size_t{64} << 20;
 bool pictureWithinBudget(std::uint64_t width, std::uint64_t height);
 
