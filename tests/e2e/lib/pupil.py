@@ -46,10 +46,10 @@ def grab():
                           check=False, capture_output=True).stdout
 
 
-def target():
+def target(frame=None):
     """Centre of the orange target circle (found by its deep orange centre mark, which nothing else
     on the exercise's or the instructions' screens has), or None when none is on screen."""
-    frame = grab()
+    frame = frame if frame is not None else grab()
     if len(frame) < WIDTH * HEIGHT * 3:
         return None
     xs = ys = count = blue = 0
@@ -72,11 +72,12 @@ def target():
     return xs / count, ys / count
 
 
-def still_there(goal):
+def still_there(goal, frame):
     """Whether the target found at `goal` is still fully on screen, by the orange of its fill
     around that point: unlike its centre mark, which the drawn arrow resting on it covers in part,
-    the fill always shows. A fading target's colours leave the range at once."""
-    frame = grab()
+    the fill always shows. A fading target's colours leave the range at once. The next pair's
+    target may stand so close that its fill shows around `goal` too: once a target is seen
+    anywhere else, the one at `goal` is gone."""
     if len(frame) < WIDTH * HEIGHT * 3:
         return True
     gx, gy = int(goal[0]), int(goal[1])
@@ -88,16 +89,25 @@ def still_there(goal):
             r, g, b = frame[i], frame[i + 1], frame[i + 2]
             if r > 235 and 110 < g < 215 and b < 180:
                 count += 1
-    return count >= 40
+    if count < 40:
+        return False
+    elsewhere = target(frame)
+    return not (elsewhere and not near(elsewhere, goal, SAME_PLACE))
 
 
 def wait_for_target(seconds, previous=None):
-    """The next target to appear; one still fading out where the last one stood is not it."""
+    """The next target to appear; one still fading out where the last one stood is not it, and
+    neither is a single frame of the slowed stage's clip, where for one frame (at 4.04 s) its
+    growing target and its blue circle look like a pair: a pair stands still, so it is taken only
+    when a second grab a moment later finds it in the same place."""
     end = time.time() + seconds
     while time.time() < end:
         t = target()
         if t and not (previous and near(t, previous, SAME_PLACE)):
-            return t
+            time.sleep(0.2)
+            again = target()
+            if again and near(again, t, 3):
+                return again
         time.sleep(0.1)
     return None
 
@@ -168,7 +178,7 @@ def main():
         gone = 0
         while time.time() < end:
             time.sleep(0.2)
-            gone = 0 if still_there(goal) else gone + 1
+            gone = 0 if still_there(goal, grab()) else gone + 1
             if gone == 2:
                 break
             # Pulled off it while it is still there (the slowed stage's late pull-back to the
