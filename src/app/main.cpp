@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "exercise/App.h"
+#include "platform/Memory.h"
 #include "platform/fonts/FontFace.h"
 
 namespace {
@@ -46,6 +47,7 @@ CommandLine parseOptions(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
+    platform::returnLargeBlocksToTheSystem();
     const CommandLine options = parseOptions(argc, argv);
     if (options.unknown) {
         std::fprintf(stderr, "tavrelo: неизвестный параметр «%s»\n%s", options.unknown, kUsage);

@@ -150,6 +150,9 @@ long IMDialogBase<IMEmptyView>::onMouseMove(const IMMouseEvent& e) {
 }
 
 void IMDialogBase<IMEmptyView>::updateHover(const IMMouseEvent& e) {
+    // Until a report says where the pointer is there is no hover to settle: a screen being built
+    // would otherwise test each new child at (0, 0), decoding its picture for the alpha test.
+    if (!pointerKnown_) return;
     if (e.source != this && e.source && !e.source->hitTest(e.x, e.y) && e.source != hoveredChild_)
         return;
     IMControl* candidate = nullptr;

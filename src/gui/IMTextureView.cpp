@@ -28,6 +28,10 @@ void IMTextureView::setTexture(Handle handle) {
     holdTexture(*rm, rm->addRef(handle));
 }
 
+void IMTextureView::releaseTexture() {
+    if (TextureRegistry* rm = textureRegistry(); rm && hasTexture_) holdTexture(*rm, rm->invalidHandle());
+}
+
 void IMTextureView::holdTexture(TextureRegistry& rm, Handle referenced) {
     if (hasTexture_) rm.release(texture_);
     // A texture that could not be had (unknown name, damaged file, no device texture) leaves the
@@ -35,7 +39,7 @@ void IMTextureView::holdTexture(TextureRegistry& rm, Handle referenced) {
     // is registered next under that number.
     hasTexture_ = rm.isLive(referenced);
     texture_ = hasTexture_ ? referenced : 0;
-    setContentRect(hasTexture_ ? rm.entry(referenced).imageRect : RECT{});
+    setContentRect(hasTexture_ ? rm.imageRect(referenced) : RECT{});
     setChanged(true);
 }
 

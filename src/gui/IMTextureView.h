@@ -18,6 +18,8 @@ public:
 
     virtual void setTexture(const std::wstring& name);
     virtual void setTexture(Handle handle);
+    // Lets go of the texture: the view draws nothing and is hit nowhere from now on.
+    void releaseTexture();
     Handle getTexture() const { return texture_; }
     bool hasTexture() const { return hasTexture_; }
 

@@ -42,6 +42,12 @@ void IMTheoraView::fail(const char* what) {
     if (last_ == INT_MAX) last_ = std::max(decoded_, 0);
 }
 
+void IMTheoraView::closeClip() {
+    releaseFrameTextures();
+    releaseTexture();
+    decoder_.close();
+}
+
 bool IMTheoraView::openClip(const void* data, int size) {
     releaseFrameTextures();
     clipData_ = static_cast<const std::uint8_t*>(data);

@@ -19,6 +19,9 @@ public:
     // the other. A damaged clip is reported once on standard error and leaves the view as a clip
     // that has ended; the result is then false. The bytes stay owned by the caller.
     bool openClip(const void* data, int size);
+    // Gives back the decoder and both frame textures at once, for a screen that is going: the view
+    // draws nothing from now on, and the next screen is built without the clip's memory beside it.
+    void closeClip();
 
     void showFrame(int n) override;
     int currentFrame() const override { return current_; }

@@ -36,6 +36,13 @@ void TheoraDecoder::clear() {
     hasFrame_ = false;
 }
 
+void TheoraDecoder::close() {
+    clear();
+    clipData_ = nullptr;
+    clipSize_ = 0;
+    readPosition_ = 0;
+}
+
 int TheoraDecoder::feed() {
     const int chunk = std::min(kChunkBytes, clipSize_ - readPosition_);
     if (chunk <= 0) return 0;

@@ -21,6 +21,8 @@ public:
     void open(const std::uint8_t* data, int size);
     // Back to the beginning: every state cleared and the headers read again.
     void rewind();
+    // Frees the decoder and its frame buffers (about 4.8 MB for 800 x 600); isOpen() is then false.
+    void close();
     // Decodes the next picture; false when the clip is exhausted.
     bool decodeFrame();
     bool isOpen() const { return decoder_ != nullptr; }

@@ -49,6 +49,14 @@ const TextureEntry& GraphicsDevice::entry(TextureHandle handle) const {
     return emptyEntry();
 }
 
+RECT GraphicsDevice::imageRect(TextureHandle handle) const {
+    if (handle < table_.size() && table_[handle]) {
+        const RECT known = table_[handle]->imageRect;
+        if (known.right > known.left && known.bottom > known.top) return known;
+    }
+    return entry(handle).imageRect;
+}
+
 TextureEntry* GraphicsDevice::usableEntry(TextureHandle handle) {
     if (handle >= table_.size() || !table_[handle])
         return nullptr;

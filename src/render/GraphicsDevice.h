@@ -32,6 +32,10 @@ public:
     std::uint32_t handleCount() const { return static_cast<std::uint32_t>(table_.size()); }
     // The entry of a live handle; an empty entry for the invalid handle or a freed slot.
     const TextureEntry& entry(TextureHandle handle) const;
+    // The image rectangle of a live handle. A picture whose size is known without its texels (one
+    // given back while no screen showed it) is not decoded for it: a screen being built then
+    // decodes its pictures when they are first drawn, after the screen it replaces is gone.
+    RECT imageRect(TextureHandle handle) const;
     bool isLive(TextureHandle handle) const;
 
     // Rebuilds a texture released by device loss or eviction from its texel copy.

@@ -44,6 +44,9 @@ struct TextureEntry {
     // The picture file image of an entry registered ahead of its first use (bytes that live as
     // long as the program); empty once decoded. Whatever reads the entry decodes it first.
     std::span<const std::uint8_t> undecodedPicture;
+    // The file image a skin picture was registered from (bytes that live as long as the program):
+    // what a large one is decoded from again after it was given back while no screen showed it.
+    std::span<const std::uint8_t> pictureFile;
 };
 
 // The clip rectangle of every draw, in 800 x 600 screen coordinates. MinZ/MaxZ are carried for

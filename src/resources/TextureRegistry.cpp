@@ -12,6 +12,21 @@
 
 namespace {
 TextureRegistry* g_registry = nullptr;
+
+// A skin picture that no screen holds any more is held by the skin set's own reference alone.
+constexpr int kSkinSetReferenceOnly = 1;
+// Skin pictures at least this large (in texels, with the device texture as much again) are given
+// back when no screen shows them and decoded again on their next use: the full-screen background
+// holds 3.7 MiB while the exercise and its clips play, and decoding it again takes about 15 ms
+// when a screen with it opens. The small ones (buttons, frames; 16 KiB at most) stay decoded, as
+// giving them back would only churn as buttons come and go.
+constexpr std::size_t kGivenBackPictureBytes = 256 * 1024;
+
+bool isLargeSkinPicture(const TextureEntry& e) {
+    return !e.pictureFile.empty() && e.undecodedPicture.empty() &&
+           static_cast<std::size_t>(e.textureWidth) * e.textureHeight * 4 >=
+               kGivenBackPictureBytes;
+}
 } // namespace
 
 TextureRegistry* textureRegistry() { return g_registry; }
@@ -41,10 +56,23 @@ TextureHandle TextureRegistry::addRef(TextureHandle handle) {
 
 void TextureRegistry::release(TextureHandle handle) {
     TextureEntry* e = mutableEntry(handle);
-    if (!e || --e->refCount > 0)
+    if (!e)
+        return;
+    --e->refCount;
+    if (e->refCount == kSkinSetReferenceOnly && isLargeSkinPicture(*e)) {
+        giveBackTexels(*e);
+        return;
+    }
+    if (e->refCount > 0)
         return;
     names_.erase(e->name);
     freeHandle(handle);
+}
+
+void TextureRegistry::giveBackTexels(TextureEntry& e) {
+    releaseDeviceTexture(e);
+    std::vector<std::uint8_t>().swap(e.texelCopy);
+    e.undecodedPicture = e.pictureFile;
 }
 
 void TextureRegistry::releaseByName(const std::wstring& name) {
@@ -205,6 +233,7 @@ void TextureRegistry::registerSkinSet() {
         e->name = name;
         e->format = PixelFormat::ARGB;
         e->undecodedPicture = asset->bytes;
+        e->pictureFile = asset->bytes;
         registerEntry(std::move(e));
     }
 }

@@ -35,7 +35,8 @@ public:
     void releaseByName(const std::wstring& name);
 
     // Registers the skin pictures from the embedded assets, one reference each. Each is decoded
-    // on its first read.
+    // on its first read; a large one gives its texels back when the last screen showing it lets
+    // go (only the skin set's reference left) and is decoded again when it is next read.
     void registerSkinSet();
     void releaseSkinSet();
 
@@ -49,6 +50,8 @@ private:
     bool decodePicture(TextureEntry& entry, std::span<const std::uint8_t> bytes);
     TextureHandle registerEntry(std::unique_ptr<TextureEntry> entry);
     TextureHandle takeReference(TextureHandle handle);
+    // Frees a decoded skin picture's device texture and texel copy; its next read decodes it again.
+    void giveBackTexels(TextureEntry& entry);
 
     std::map<std::wstring, TextureHandle> names_;
 };

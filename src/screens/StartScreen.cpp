@@ -64,7 +64,8 @@ int width(const RECT& r) { return r.right - r.left; }
 StartScreen::StartScreen(IMContainer* parent, ScreenHost& host, const Texts& texts)
     : IMDialogBase<IMEmptyView>(parent, RECT{0, 0, SCREEN_WIDTH, SCREEN_HEIGHT}, 0), host_(host) {
     using boost::placeholders::_1;
-    createPicture(0, 0, backgroundPicture, 0)->setSize(getWidth(), getHeight());
+    background_ = createPicture(0, 0, backgroundPicture, 0);
+    background_->setSize(getWidth(), getHeight());
     place(this, subtitle, subtitle.text);
     place(this, courseName, courseName.text);
     for (const TextPlace& caption : captions) place(this, caption, caption.text);
@@ -125,6 +126,10 @@ void StartScreen::start() {
     if (started_) return;
     started_ = true;
     const std::wstring name = nameField->getText();
+    // The instruction and its clip open now, while this screen only goes at the next update pass:
+    // its full-screen background (3.7 MiB with its device texture) is given back first, so that
+    // the two are never held at once. Nothing draws this screen again.
+    background_->releaseTexture();
     host_.startWithName(name);
     close();
 }

@@ -52,5 +52,6 @@ private:
     long onWheel(const IMMouseEvent& e);
 
     ScreenHost& host_;
+    IMStaticPictureBase<IMTextureView>* background_ = nullptr;
     bool started_ = false;
 };

@@ -100,6 +100,30 @@ TEST_F(TheoraTest, OpeningMakesTwoNumberedFrameTexturesAndShowsTheFirst) {
     EXPECT_NE(rm->findTexture(L"IMTheoraView1" + std::to_wstring(k + 1)), rm->invalidHandle());
 }
 
+// A screen that goes gives its clip's memory back at once: both frame textures are freed, the view
+// holds none, and the frames the clock still asks for until the screen is deleted change nothing.
+TEST_F(TheoraTest, ClosingAClipFreesItsFrameTexturesAndDecoderAtOnce) {
+    auto* anim = new Animation(window, 0);
+    const int k = IMTheoraView::clipCounter();
+    ASSERT_TRUE(anim->openClip(praise.data(), static_cast<int>(praise.size())));
+    anim->framePeriod = 5000;
+    update();
+    anim->start();
+    tickAt(1000000 / 12 * 2 + 1);
+    ASSERT_EQ(anim->currentFrame(), 2);
+
+    anim->closeClip();
+    EXPECT_EQ(rm->findTexture(L"IMTheoraView1" + std::to_wstring(k)), rm->invalidHandle());
+    EXPECT_EQ(rm->findTexture(L"IMTheoraView2" + std::to_wstring(k)), rm->invalidHandle());
+    EXPECT_FALSE(anim->hasTexture());
+    const std::uint32_t handlesAfterClose = rm->handleCount();
+    tickAt(1000000 / 12 * 5 + 1);
+    tickAt(1000000 / 12 * 30 + 1);
+    EXPECT_FALSE(anim->hasTexture());
+    EXPECT_EQ(rm->handleCount(), handlesAfterClose);
+    anim->closeClip(); // twice is harmless
+}
+
 TEST_F(TheoraTest, APraiseClipAt12FramesPerSecondPlaysOnceAndFinishesAfterItsLastFrame) {
     auto* anim = new Animation(window, 0);
     ASSERT_TRUE(anim->openClip(praise.data(), static_cast<int>(praise.size())));

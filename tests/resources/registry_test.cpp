@@ -249,6 +249,58 @@ TEST_F(RegistryTest, ASkinPictureReadBeforeThereIsADeviceGetsItsTextureFromItsTe
     EXPECT_NE(registry.entry(close).texture, nullptr);
 }
 
+// The full-screen background is given back when the last screen showing it lets go (only the skin
+// set holds it) and comes back with the same pixels when a screen shows it again; a button is
+// small and stays decoded, and a picture a screen still holds keeps its texels.
+TEST_F(RegistryTest, ALargeSkinPictureNoScreenHoldsGivesItsTexelsBack) {
+    if (resources::embeddedAssets().empty())
+        GTEST_SKIP() << "no assets embedded";
+    manager.reset();
+    DeferredSkinRegistry registry;
+    registry.attachBackend(platform::createSdlRenderBackend(*window_));
+    registry.registerSkinSet();
+    auto drawn = [&](TextureHandle h) {
+        registry.clear(0xFF000000);
+        registry.beginScene();
+        registry.drawTexture(h, RECT{0, 0, SCREEN_WIDTH, SCREEN_HEIGHT}, nullptr, 0xFFFFFFFF, 0.0f);
+        registry.endScene();
+        std::vector<std::uint32_t> pixels;
+        EXPECT_TRUE(registry.readPixels(RECT{0, 0, SCREEN_WIDTH, SCREEN_HEIGHT}, pixels));
+        registry.present();
+        return pixels;
+    };
+
+    const TextureHandle background = registry.getTexture(L"DefaultBackGround");
+    const TextureHandle button = registry.getTexture(L"CloseButton");
+    const std::vector<std::uint32_t> first = drawn(background);
+    const std::vector<std::uint8_t> texels = registry.entry(background).texelCopy;
+    ASSERT_EQ(texels.size(), 800u * 600u * 4u);
+    drawn(button);
+
+    const TextureHandle secondHolder = registry.getTexture(L"DefaultBackGround");
+    registry.release(secondHolder);
+    EXPECT_TRUE(registry.decoded(background)) << "a screen still shows it";
+
+    registry.release(background);
+    registry.release(button);
+    EXPECT_FALSE(registry.decoded(background));
+    EXPECT_TRUE(registry.decoded(button));
+    EXPECT_EQ(registry.findTexture(L"DefaultBackGround"), background);
+    // A screen being built lays it out by its size, known without decoding it.
+    EXPECT_EQ(registry.imageRect(background), (RECT{0, 0, SCREEN_WIDTH, SCREEN_HEIGHT}));
+    EXPECT_FALSE(registry.decoded(background));
+
+    const TextureHandle again = registry.getTexture(L"DefaultBackGround");
+    EXPECT_EQ(again, background);
+    EXPECT_EQ(drawn(again), first);
+    EXPECT_EQ(registry.entry(again).texelCopy, texels);
+    EXPECT_EQ(registry.entry(again).refCount, 2);
+
+    registry.release(again);
+    registry.releaseSkinSet();
+    EXPECT_FALSE(registry.isLive(background));
+}
+
 TEST(ResourceNumber, OnlyWholeDecimalNumbersCount) {
     const std::pair<std::wstring, std::optional<long>> cases[] = {
         {L"101", 101},

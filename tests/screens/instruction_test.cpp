@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -11,6 +13,8 @@
 #include "platform/MessageQueue.h"
 #include "media/CSoundStream.h"
 #include "exercise/Instruction.h"
+#include "media/IMTheoraView.h"
+#include "resources/TextureRegistry.h"
 #include "window/IMResourceManager.h"
 
 namespace {
@@ -213,6 +217,30 @@ TEST_F(InstructionTest, ClosingAtAnyStepLeavesNoTimerSoundOrKeyHandlerBehind) {
         after(30000);
         EXPECT_EQ(closings, closingsBefore) << "no key handler or cue reaches the closed dialog";
         closings = 0;
+    }
+}
+
+// What the dialog's closing brings next (the exercise screen: its handler was connected before the
+// instruction was made) is built without the clip's decoder and frame textures beside it.
+TEST_F(InstructionTest, TheClipsMemoryIsGoneBeforeWhatComesNextIsBuilt) {
+    for (const Instruction::Kind kind : {Instruction::Kind::General, Instruction::Kind::SlowedStage}) {
+        SCOPED_TRACE(kind == Instruction::Kind::General ? "general" : "slowed stage");
+        TextureRegistry* registry = textureRegistry();
+        ASSERT_NE(registry, nullptr);
+        const std::wstring frame = L"IMTheoraView1" + std::to_wstring(IMTheoraView::clipCounter());
+        std::optional<bool> frameHeldWhenNextIsBuilt;
+        dialog = new IMContainer(window, std::nullopt, 0);
+        dialog->closed.connect([&](const IMEvent&) {
+            frameHeldWhenNextIsBuilt = registry->findTexture(frame) != registry->invalidHandle();
+            return 0L;
+        });
+        instruction = new Instruction(dialog, kind);
+        settle();
+        ASSERT_NE(registry->findTexture(frame), registry->invalidHandle()) << "the clip plays";
+        dialog->close();
+        ASSERT_TRUE(frameHeldWhenNextIsBuilt.has_value());
+        EXPECT_FALSE(*frameHeldWhenNextIsBuilt);
+        settle();
     }
 }
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <vector>
 
 #include "exercise/App.h"
@@ -11,6 +12,7 @@
 #include "screens/ScreenParts.h"
 #include "screens/SettingsPage.h"
 #include "screens/StartScreen.h"
+#include "resources/TextureRegistry.h"
 #include "ScreenTestSupport.h"
 
 namespace {
@@ -24,6 +26,7 @@ public:
     long closeExitMenu() override { return 0; }
     long startWithName(const std::wstring& name) override {
         started.push_back(name);
+        if (onStart) onStart();
         return 0;
     }
     IMControl* openSettings() override {
@@ -33,6 +36,7 @@ public:
     }
 
     std::vector<std::wstring> started;
+    std::function<void()> onStart;
     int exits = 0;
     Options options;
     SettingsPage* settingsPage = nullptr;
@@ -148,6 +152,22 @@ TEST_F(StartScreenTest, EnterThenStartStartsOnceWithTheTypedName) {
     EXPECT_EQ(host.started[0], L"Иванов");
     settle();
     EXPECT_TRUE(window->children().empty()) << "the screen closed";
+}
+
+// The run's first screen (the instruction with its full-screen clip) is built as Start is pressed,
+// while this screen only goes at the next update pass: by then its background is no longer held.
+TEST_F(StartScreenTest, TheBackgroundIsLetGoBeforeTheRunBegins) {
+    build();
+    TextureRegistry* registry = textureRegistry();
+    ASSERT_NE(registry, nullptr);
+    const TextureHandle background = registry->findTexture(L"DefaultBackGround");
+    ASSERT_NE(background, registry->invalidHandle());
+    const int heldWhileShown = registry->entry(background).refCount;
+    int heldAtStart = -1;
+    host.onStart = [&] { heldAtStart = registry->entry(background).refCount; };
+    send(WM_KEYDOWN, VK_RETURN);
+    ASSERT_EQ(host.started.size(), 1u);
+    EXPECT_EQ(heldAtStart, heldWhileShown - 1);
 }
 
 TEST_F(StartScreenTest, TheStartButtonStartsWithAnEmptyName) {
