@@ -97,6 +97,7 @@ bool CSoundStream::stop() {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     joinWorker();
+    ring_.release();
     return true;
 }
 
@@ -225,11 +226,19 @@ void CSoundStream::cancelLabelTimers() {
 
 void CSoundStream::onEndedNotice() {
     bool expired = false;
+    bool idle = false;
     {
         std::lock_guard<std::mutex> guard(lock_);
         expired = labelsExpired_ && state_ == 0;
+        idle = state_ == 0;
     }
     if (expired) cancelLabelTimers();
+    // Heard to its end (not started again since): its worker is only returning, and its second of
+    // audio is not kept while the sound waits to be played again.
+    if (idle) {
+        joinWorker();
+        ring_.release();
+    }
 }
 
 void CSoundStream::fireLabel(std::uint32_t position) {

@@ -4,17 +4,36 @@
 
 SoundRing::SoundRing(int channels, int rate, std::uint32_t bufferBytes)
     : channels_(channels == 1 ? 1 : 2), rate_(rate > 0 ? rate : 1),
-      frames_(std::max<std::uint32_t>(1, bufferBytes / static_cast<std::uint32_t>(channels_ * 2))),
-      samples_(static_cast<std::size_t>(frames_) * static_cast<std::size_t>(channels_), 0) {}
+      frames_(std::max<std::uint32_t>(1, bufferBytes / static_cast<std::uint32_t>(channels_ * 2))) {}
 
 void SoundRing::play() {
     std::lock_guard<std::mutex> guard(mutex_);
+    allocateSamples();
     playing_ = true;
+}
+
+void SoundRing::allocateSamples() {
+    if (samples_.empty()) samples_.assign(static_cast<std::size_t>(frames_) * channels_, 0);
 }
 
 void SoundRing::stop() {
     std::lock_guard<std::mutex> guard(mutex_);
     playing_ = false;
+}
+
+void SoundRing::release() {
+    {
+        std::lock_guard<std::mutex> guard(mutex_);
+        if (playing_) return;
+        std::vector<std::int16_t>().swap(samples_);
+        primed_ = false;
+    }
+    std::vector<std::uint8_t>().swap(staging_);
+}
+
+bool SoundRing::holdsSamples() const {
+    std::lock_guard<std::mutex> guard(mutex_);
+    return !samples_.empty();
 }
 
 bool SoundRing::isPlaying() const {
@@ -41,6 +60,7 @@ std::uint8_t* SoundRing::lock(std::uint32_t offset, std::uint32_t bytes) {
     stagedOffset_ = offset;
     staged_ = true;
     std::lock_guard<std::mutex> guard(mutex_);
+    allocateSamples();
     const auto* ring = reinterpret_cast<const std::uint8_t*>(samples_.data());
     std::copy_n(ring + offset, bytes, staging_.begin());
     return staging_.data();

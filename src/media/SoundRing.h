@@ -22,6 +22,11 @@ public:
     // Starts or stops consumption; the ring always loops.
     void play();
     void stop();
+    // Gives the samples back while the ring is stopped and nothing writes it (an idle sound holds
+    // no second of audio); the next write or play() starts from a silent ring. Nothing while it
+    // plays.
+    void release();
+    bool holdsSamples() const;
     bool isPlaying() const;
     // Byte offset of the next frame the mixer will read.
     bool getCurrentPosition(std::uint32_t& playBytes) const;
@@ -41,6 +46,8 @@ public:
 
 private:
     void readFrame(std::int32_t* frame);
+    // A silent ring's worth of samples unless it has them; under mutex_.
+    void allocateSamples();
 
     const int channels_;
     const int rate_;
@@ -51,7 +58,8 @@ private:
     std::uint32_t stagedOffset_ = 0;
     bool staged_ = false;
 
-    // The mixer's side, under mutex_ from here on.
+    // The mixer's side, under mutex_ from here on. Empty until the first write or play() and
+    // after release().
     std::vector<std::int16_t> samples_;
 
     mutable std::mutex mutex_;

@@ -120,6 +120,38 @@ TEST(Mixer, StoppedAndRemovedRingsAreSilentAndSumsClamp) {
     EXPECT_EQ(pos, 66u * 2u); // a stopped ring keeps its place
 }
 
+// An idle ring holds no samples: none before its first write, none after release() once it has
+// stopped; a playing ring keeps them. Released, it mixes silence and the next write starts from
+// a silent ring.
+TEST(SoundRingRelease, OnlyAStoppedRingGivesItsSamplesBack) {
+    SoundRing ring(1, 1000, 200);
+    EXPECT_FALSE(ring.holdsSamples());
+    writeFrames(ring, std::vector<std::int16_t>(100, 7));
+    EXPECT_TRUE(ring.holdsSamples());
+    SoundMixer mixer(1000);
+    mixer.add(&ring);
+    ring.play();
+    ring.release();
+    EXPECT_TRUE(ring.holdsSamples()) << "a playing ring is being read";
+    std::vector<std::int16_t> out(2 * 4);
+    mixer.render(out.data(), 4);
+    EXPECT_EQ(out[2], 7);
+
+    ring.stop();
+    ring.release();
+    EXPECT_FALSE(ring.holdsSamples());
+    ring.play();
+    mixer.render(out.data(), 4);
+    EXPECT_EQ(out, std::vector<std::int16_t>(8, 0));
+    ring.stop();
+    std::uint8_t* half = ring.lock(0, 100);
+    ASSERT_NE(half, nullptr);
+    EXPECT_EQ(std::vector<std::uint8_t>(half, half + 100), std::vector<std::uint8_t>(100, 0));
+    ring.unlock();
+    EXPECT_TRUE(ring.holdsSamples());
+    mixer.remove(&ring);
+}
+
 TEST(SoundRingLock, RejectsRangesOutsideTheRing) {
     SoundRing ring(2, 1000, 4000);
     EXPECT_EQ(ring.bufferBytes(), 4000u);

@@ -120,8 +120,11 @@ TEST_F(SoundTest, AShortSoundIsHeardToItsEndAndEndsOnce) {
     EXPECT_NE(log.find(" звук остановился\n"), std::string::npos);
     EXPECT_EQ(log.find(" звук стой\n"), std::string::npos);
 
+    EXPECT_FALSE(sound->stream(id)->ring().holdsSamples()) << "a sound heard to its end keeps no buffer";
+
     // A stream plays again from the beginning, any number of times.
     ASSERT_TRUE(sound->playSound(id, false));
+    EXPECT_TRUE(sound->stream(id)->ring().holdsSamples());
     ASSERT_TRUE(pumpUntil([&] { return ended == 2; }));
     EXPECT_EQ(started, 2);
 }
@@ -152,6 +155,7 @@ TEST_F(SoundTest, PlayingAPlayingSoundFailsButSwitchesItsLooping) {
     EXPECT_NE(log.find(" звук стой\n"), std::string::npos);
     // stopSound returns once the worker has ended; `ended` comes afterwards from the notice.
     EXPECT_FALSE(sound->stream(id)->isPlaying());
+    EXPECT_FALSE(sound->stream(id)->ring().holdsSamples());
     EXPECT_EQ(ended, 0);
     ASSERT_TRUE(pumpUntil([&] { return ended == 1; }));
     pumpFor(window, 50);
