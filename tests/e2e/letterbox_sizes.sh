@@ -22,6 +22,31 @@ to_screen() { # width height x y
         printf "%d %d\n", (W - 800 * s) / 2 + x * s, (H - 600 * s) / 2 + y * s }'
 }
 
+# Whether the picture point x, y shows colour rrggbb on the current screen (within a little: the
+# picture is scaled).
+picture_colour() { # x y rrggbb
+    # shellcheck disable=SC2046
+    rgb $(to_screen "$width" "$height" "$1" "$2")
+    local want=$3
+    local wr=$((16#${want:0:2})) wg=$((16#${want:2:2})) wb=$((16#${want:4:2}))
+    [ $((r > wr ? r - wr : wr - r)) -le 16 ] && [ $((g > wg ? g - wg : wg - g)) -le 16 ] &&
+        [ $((b > wb ? b - wb : wb - b)) -le 16 ]
+}
+# The share (in %) of clearly green pixels over the picture's rectangle x0 y0 x1 y1.
+green_share() {
+    # shellcheck disable=SC2046
+    set -- $(to_screen "$width" "$height" "$1" "$2") $(to_screen "$width" "$height" "$3" "$4")
+    ffmpeg -loglevel error -f x11grab -draw_mouse 0 -video_size "$(($3 - $1))x$(($4 - $2))" \
+        -i "$display+$1,$2" -frames:v 1 -f rawvideo -pix_fmt rgb24 - |
+        od -An -v -tu1 -w3 | awk '{ n++ } $2 > $1 + 40 && $2 > $3 + 40 { g++ } END { print n ? int(100 * g / n) : 0 }'
+}
+# The start screen (its name field and Exit button) and the exit menu (its green Retry button at
+# (342, 216), 111 x 47, where the start screen has only its white description), wherever the
+# letterbox puts them: keys and clicks wait for the screen they are for. The menu is judged by the
+# whole button, not one pixel: at scales such as 1.07 any one point may fall on its lettering.
+scaled_start_screen() { picture_colour 400 470 ffffff && picture_colour 72 505 e5e6e6; }
+scaled_exit_menu() { [ "$(green_share 350 222 446 258)" -ge 40 ]; }
+
 run_at() { # size, window manager (none|openbox), optional window size forced after start-up
     local size=$1 wm=$2 width=${1%x*} height=${1#*x} resized=${3:-}
     start_xvfb "${size}x24"
@@ -31,10 +56,13 @@ run_at() { # size, window manager (none|openbox), optional window size forced af
         wm_pid=$!
         sleep 0.5
     fi
-    "$exe" >/dev/null 2>&1 &
+    local log
+    log=$(mktemp)
+    "$exe" >/dev/null 2>"$log" &
     local pid=$!
     wait_for_window
-    sleep 1
+    timeout=20 wait_until scaled_start_screen
+    check "$size, $wm: the start screen is drawn where the letterbox puts it" $?
     local geometry
     geometry=$(xdotool getwindowgeometry --shell "$window" 2>/dev/null | tr '\n' ' ')
     case "$geometry" in
@@ -52,13 +80,17 @@ run_at() { # size, window manager (none|openbox), optional window size forced af
     fi
 
     xdotool key F12
-    sleep 0.5
+    wait_until scaled_exit_menu
+    check "$size, $wm: F12 shows the exit menu where the letterbox puts it" $?
     # shellcheck disable=SC2046
     xdotool mousemove $(to_screen "$width" "$height" $close_x $close_y) click 1
     wait_for_end $pid
     local status=$?
     [ $status -eq 0 ]
     check "$size, $wm: a click on Close's centre closes the program (status $status)" $?
+    # What the program said, when it did not end as asked.
+    [ $status -eq 0 ] || sed 's/^/    program: /' "$log"
+    rm -f "$log"
     if [ -n "$wm_pid" ]; then kill $wm_pid; wait $wm_pid 2>/dev/null; fi
     stop_xvfb
 }
