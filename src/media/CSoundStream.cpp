@@ -225,12 +225,12 @@ void CSoundStream::cancelLabelTimers() {
 }
 
 void CSoundStream::onEndedNotice() {
-    bool expired = false;
     bool idle = false;
+    bool expired = false;
     {
         std::lock_guard<std::mutex> guard(lock_);
-        expired = labelsExpired_ && state_ == 0;
         idle = state_ == 0;
+        expired = labelsExpired_ && idle;
     }
     if (expired) cancelLabelTimers();
     // Heard to its end (not started again since): its worker is only returning, and its second of
