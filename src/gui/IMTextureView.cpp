@@ -1,6 +1,7 @@
 #include "gui/IMTextureView.h"
 
 #include <cmath>
+#include <optional>
 
 #include "resources/TextureRegistry.h"
 
@@ -76,12 +77,9 @@ bool IMTextureView::hitTest(const POINT& p) {
     if (!ptInRect(c, u, v)) return false;
 
     rm->restoreTexture(texture_);
-    const auto& e = rm->entry(texture_);
-    const std::size_t offset =
-        (static_cast<std::size_t>(v) * static_cast<std::size_t>(e.textureWidth) +
-         static_cast<std::size_t>(u)) * 4 + 3;
-    if (offset >= e.texelCopy.size()) return false;
-    const int a = e.texelCopy[offset];
+    const std::optional<int> alpha = rm->entry(texture_).alphaAt(u, v);
+    if (!alpha) return false;
+    const int a = *alpha;
     const int colorAlpha = static_cast<int>(color >> 24);
     return (colorAlpha / 255) * a >= alphaThreshold;
 }

@@ -98,6 +98,12 @@ void GraphicsDevice::releaseDeviceTexture(TextureEntry& e) {
     if (e.texture && backend_)
         backend_->destroyTexture(e.texture);
     e.texture = nullptr;
+    // An opaque picture kept no texel copy to rebuild its texture from: its file image is
+    // decoded again on its next use.
+    if (e.opaqueWithoutCopy) {
+        e.opaqueWithoutCopy = false;
+        e.undecodedPicture = e.pictureFile;
+    }
 }
 
 void GraphicsDevice::releaseAllTextures() {

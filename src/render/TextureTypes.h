@@ -4,7 +4,9 @@
 
 #include "events/WinTypes.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -47,6 +49,23 @@ struct TextureEntry {
     // The file image a skin picture was registered from (bytes that live as long as the program):
     // what a large one is decoded from again after it was given back while no screen showed it.
     std::span<const std::uint8_t> pictureFile;
+    // Every texel's alpha is 255 and no texel copy is kept: a hit test needs none (every texel
+    // hits), and the picture is decoded again from pictureFile if its device texture goes.
+    bool opaqueWithoutCopy = false;
+
+    // The alpha a hit test reads at texel (u, v) of the image; nothing outside what is known.
+    std::optional<int> alphaAt(int u, int v) const {
+        if (u < 0 || v < 0 || u >= textureWidth || v >= textureHeight)
+            return std::nullopt;
+        if (opaqueWithoutCopy)
+            return 255;
+        const std::size_t offset =
+            (static_cast<std::size_t>(v) * static_cast<std::size_t>(textureWidth) +
+             static_cast<std::size_t>(u)) * 4 + 3;
+        if (offset >= texelCopy.size())
+            return std::nullopt;
+        return texelCopy[offset];
+    }
 };
 
 // The clip rectangle of every draw, in 800 x 600 screen coordinates. MinZ/MaxZ are carried for

@@ -27,6 +27,13 @@ bool isLargeSkinPicture(const TextureEntry& e) {
            static_cast<std::size_t>(e.textureWidth) * e.textureHeight * 4 >=
                kGivenBackPictureBytes;
 }
+
+bool everyTexelOpaque(const std::vector<std::uint8_t>& texels) {
+    for (std::size_t alpha = 3; alpha < texels.size(); alpha += 4)
+        if (texels[alpha] != 0xFF)
+            return false;
+    return true;
+}
 } // namespace
 
 TextureRegistry* textureRegistry() { return g_registry; }
@@ -73,6 +80,16 @@ void TextureRegistry::giveBackTexels(TextureEntry& e) {
     releaseDeviceTexture(e);
     std::vector<std::uint8_t>().swap(e.texelCopy);
     e.undecodedPicture = e.pictureFile;
+}
+
+void TextureRegistry::dropCopyOfOpaquePicture(TextureEntry& e) {
+    // The copy would serve only hit tests, which an opaque picture passes everywhere, and a lost
+    // texture, which the file image rebuilds. Kept while there is no device texture: it is what
+    // the texture will be made from.
+    if (!e.texture || !isLargeSkinPicture(e) || !everyTexelOpaque(e.texelCopy))
+        return;
+    std::vector<std::uint8_t>().swap(e.texelCopy);
+    e.opaqueWithoutCopy = true;
 }
 
 void TextureRegistry::releaseByName(const std::wstring& name) {
@@ -195,6 +212,7 @@ bool TextureRegistry::decodePicture(TextureEntry& entry, std::span<const std::ui
     if (!resources::decodePicture(bytes, allocate, picture)) {
         releaseDeviceTexture(*e);
         e->texelCopy.clear();
+        e->undecodedPicture = {};
         resources::reportResourceProblem(resources::ResourceKind::Picture, name,
                                          picture.failure.empty()
                                              ? std::string_view("not a PNG or JPEG picture")
@@ -204,6 +222,7 @@ bool TextureRegistry::decodePicture(TextureEntry& entry, std::span<const std::ui
     e->imageRect = RECT{0, 0, picture.width, picture.height};
     if (e->texture && !uploadTexels(*e, picture.height))
         releaseDeviceTexture(*e);
+    dropCopyOfOpaquePicture(*e);
     return true;
 }
 

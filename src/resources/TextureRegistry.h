@@ -52,6 +52,8 @@ private:
     TextureHandle takeReference(TextureHandle handle);
     // Frees a decoded skin picture's device texture and texel copy; its next read decodes it again.
     void giveBackTexels(TextureEntry& entry);
+    // A large skin picture without transparency keeps only its device texture once it has one.
+    void dropCopyOfOpaquePicture(TextureEntry& entry);
 
     std::map<std::wstring, TextureHandle> names_;
 };
