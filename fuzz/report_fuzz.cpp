@@ -4,8 +4,9 @@
 
 #include "../tests/report/report_differential.h"
 #include "../tests/report/report_round_trip.h"
-#include "report/WorkbookParser.h"
-#include "report/WorkbookSerializer.h"
+#include "report/xml/WorkbookParser.h"
+#include "report/xml/WorkbookSerializer.h"
+#include "report/xml/XercesSession.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -37,6 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // What the whole document writes is in the serializer's form by construction, so every
         // input the parser takes becomes a file that is kept in place unless it holds something
         // the in-place check leaves to the whole way.
+        const report::XercesSession xml;
         const report::ParsedWorkbook parsed = report::parseWorkbook(bytes, u"fuzz");
         const auto written = parsed.document ? report::serializeNode(*parsed.document)
                                              : std::optional<std::string>();

@@ -1,53 +1,17 @@
 #include "report/InPlaceWorkbook.h"
 
-#include "report/WorkbookParser.h"
-#include "report/WorkbookSerializer.h"
-#include "report/XercesSession.h"
-
-#include <xercesc/dom/DOM.hpp>
-
 namespace report {
-
-using namespace xercesc;
 
 InPlaceWorkbook::InPlaceWorkbook(std::string bytes, AppendPoint point, std::u16string sheetName)
     : bytes_(std::move(bytes)), point_(point), sheetName_(std::move(sheetName)) {}
 
-std::optional<std::string> InPlaceWorkbook::serializedAdditions() const {
-    using Parent = AppendPoint::Parent;
+std::optional<std::string> InPlaceWorkbook::serialize(const WorkbookEngine& engine) const {
     // Without rows nothing changes below an existing worksheet (a missing Table comes with the
     // first row, as in the DOM); a new worksheet is written even then.
-    if (rows_.empty() && point_.parent != Parent::Workbook)
-        return std::string();
-
-    ensureXercesInitialised();
-    try {
-        static constexpr char16_t kCore[] = u"Core";
-        DocumentPtr scratch(
-            DOMImplementationRegistry::getDOMImplementation(kCore)->createDocument());
-        DOMDocumentFragment* additions = scratch->createDocumentFragment();
-        DOMNode* table = nullptr;
-        switch (point_.parent) {
-        case Parent::Table:
-            table = additions;
-            break;
-        case Parent::Worksheet:
-            table = appendTable(*scratch, *additions);
-            break;
-        case Parent::Workbook:
-            table = appendWorksheet(*scratch, *additions, sheetName_);
-            break;
-        }
-        for (const ReportRow& row : rows_)
-            appendRow(*scratch, *table, row);
-        return serializeNode(*additions, 256 * (rows_.size() + 2));
-    } catch (...) {
-        return std::nullopt;
-    }
-}
-
-std::optional<std::string> InPlaceWorkbook::serialize() const {
-    const std::optional<std::string> additions = serializedAdditions();
+    if (rows_.empty() && point_.parent != AppendPoint::Parent::Workbook)
+        return bytes_;
+    const std::optional<std::string> additions =
+        engine.serializeAdditions(point_.parent, sheetName_, rows_);
     if (!additions)
         return std::nullopt;
     if (additions->empty())
@@ -112,11 +76,8 @@ bool InPlaceWorkbook::commit(std::string saved) {
         point_ = AppendPoint{Parent::Table, tableEnd, false};
         return true;
     }
-    // Not where it must be: find it the long way rather than splice at a wrong place.
-    const auto point = findAppendPoint(bytes_, sheetName_, u"saved");
-    if (point)
-        point_ = *point;
-    return point.has_value();
+    // Not where it must be: the caller finds it the long way rather than splice at a wrong place.
+    return false;
 }
 
 } // namespace report

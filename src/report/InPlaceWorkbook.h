@@ -1,11 +1,12 @@
 #pragma once
 // A workbook file kept as the bytes that were read, with the rows added since. Saving splices
 // the serialized new nodes into those bytes at the append point; this is only done for files in
-// the serializer's own form (see findAppendPoint), where the result is byte for byte what
+// the serializer's own form (see WorkbookEngine::findAppendPoint), where the result is byte for byte what
 // writing out the whole DOM would give.
 
 #include "report/AppendPoint.h"
-#include "report/WorkbookNodes.h"
+#include "report/ReportRow.h"
+#include "report/WorkbookEngine.h"
 
 #include <optional>
 #include <string>
@@ -23,17 +24,14 @@ public:
     const std::vector<ReportRow>& addedRows() const { return rows_; }
 
     // The whole workbook with the added rows; nothing when the serializer fails on them.
-    std::optional<std::string> serialize() const;
+    std::optional<std::string> serialize(const WorkbookEngine& engine) const;
 
     // `saved`, what serialize gave, was written: it becomes the workbook's bytes, without added
-    // rows, and the append point moves behind the rows just added. False when the point could
-    // not be placed; the workbook is then of no further use.
+    // rows, and the append point moves behind the rows just added. False when the rows' end is
+    // not where it must be: the point is then unknown and the bytes must be scanned again.
     bool commit(std::string saved);
 
 private:
-    // The new nodes as the serializer writes them in place: the rows, or a Table holding them,
-    // or a new Worksheet.
-    std::optional<std::string> serializedAdditions() const;
 
     std::string bytes_;
     AppendPoint point_;

@@ -1,94 +1,104 @@
 #include "report/ReportDocument.h"
 
-#include "report/AppendPoint.h"
-#include "report/WorkbookParser.h"
 #include "report/WorkbookTemplate.h"
 
-#include <stdexcept>
-
 namespace report {
+
+namespace {
+
+ReportDocument::Verdict verdictOf(WorkbookEngine::Verdict read) {
+    switch (read) {
+    case WorkbookEngine::Verdict::Taken:
+        return ReportDocument::Verdict::Taken;
+    case WorkbookEngine::Verdict::TooLarge:
+        return ReportDocument::Verdict::TooLarge;
+    case WorkbookEngine::Verdict::Damaged:
+        break;
+    }
+    return ReportDocument::Verdict::Damaged;
+}
+
+} // namespace
 
 ReportDocument::ReportDocument(std::string bytes, const std::u16string& sheetName,
                                const std::u16string& systemId, ReportLoading loading)
     : sheetName_(sheetName) {
+    const std::shared_ptr<const WorkbookEngine> engine = useWorkbookEngine();
+    if (!engine) {
+        verdict_ = Verdict::NotRead;
+        problem_ = "the workbook engine could not be loaded";
+        return;
+    }
     if (loading == ReportLoading::InPlaceWhenPossible) {
         // Everything the scan refuses, a damaged file included, is left to the full parse
         // below, which decides as it always has.
-        if (const auto point = findAppendPoint(bytes, sheetName_, systemId)) {
+        if (const auto point = engine->findAppendPoint(bytes, sheetName_, systemId)) {
             inPlace_.emplace(std::move(bytes), *point, sheetName_);
             return;
         }
     }
-    ParsedWorkbook parsed = parseWorkbook(bytes, systemId);
-    if (parsed.document) {
-        whole_ = std::make_unique<WholeWorkbook>(std::move(parsed), sheetName_, bytes.size());
-        wholeSource_ = std::move(bytes);
-        return;
-    }
-    verdict_ = parsed.tooLarge ? Verdict::TooLarge : Verdict::Damaged;
-    problem_ = std::move(parsed.problem);
+    WorkbookEngine::Reading reading = engine->read(bytes, systemId);
+    verdict_ = verdictOf(reading.verdict);
+    if (verdict_ == Verdict::Taken)
+        whole_ = Whole{std::move(bytes), systemId, false, {}};
+    else
+        problem_ = std::move(reading.problem);
 }
 
-ReportDocument::ReportDocument(const std::u16string& sheetName) : sheetName_(sheetName) {
-    ParsedWorkbook parsed = parseWorkbook(workbookTemplate(), kTemplateSystemId);
-    if (!parsed.document)
-        throw std::logic_error("the built-in workbook template does not parse");
-    whole_ =
-        std::make_unique<WholeWorkbook>(std::move(parsed), sheetName_, workbookTemplate().size());
-}
-
-ReportDocument::~ReportDocument() = default;
+ReportDocument::ReportDocument(const std::u16string& sheetName)
+    : sheetName_(sheetName),
+      whole_(Whole{std::string(workbookTemplate()), kTemplateSystemId, true, {}}) {}
 
 const std::string* ReportDocument::sourceBytes() const {
     if (inPlace_)
         return &inPlace_->originalBytes();
-    return wholeSource_ ? &*wholeSource_ : nullptr;
+    return whole_ && !whole_->isTemplate ? &whole_->bytes : nullptr;
 }
 
 void ReportDocument::addRow(const ReportRow& row) {
     if (inPlace_)
         inPlace_->addRow(row);
     else if (whole_)
-        whole_->addRow(row);
+        whole_->addedRows.push_back(row);
 }
 
 std::optional<std::string> ReportDocument::serialize() const {
+    if (!inPlace_ && !whole_)
+        return std::nullopt;
+    const std::shared_ptr<const WorkbookEngine> engine = useWorkbookEngine();
+    if (!engine)
+        return std::nullopt;
     if (inPlace_)
-        return inPlace_->serialize();
-    if (whole_)
-        return whole_->serialize();
-    return std::nullopt;
+        return inPlace_->serialize(*engine);
+    return engine->serializeWhole({whole_->bytes, whole_->systemId, sheetName_, whole_->addedRows});
 }
 
 void ReportDocument::commit(std::string saved) {
-    // A DOM already holds what was written; only the in-place form moves on to the new bytes.
-    if (!inPlace_) {
-        if (whole_)
-            wholeSource_ = std::move(saved);
+    if (whole_) {
+        // What was written is the workbook with every row: parsed from there next time.
+        whole_->bytes = std::move(saved);
+        whole_->isTemplate = false;
+        whole_->addedRows.clear();
         return;
     }
-    if (inPlace_->commit(std::move(saved)))
+    if (!inPlace_ || inPlace_->commit(std::move(saved)))
         return;
+    // The rows' end was not where it had to be: scan the bytes written again.
     std::string bytes = inPlace_->originalBytes();
     *this =
         ReportDocument(std::move(bytes), sheetName_, u"saved", ReportLoading::InPlaceWhenPossible);
 }
 
-const WholeWorkbook* ReportDocument::whole(const std::u16string& systemId) const {
-    if (!whole_ && inPlace_) {
-        const std::string& bytes = inPlace_->originalBytes();
-        ParsedWorkbook parsed = parseWorkbook(bytes, systemId);
-        // The scan accepted these bytes, so the parse does too, short of running out of memory.
-        if (!parsed.document)
-            return nullptr;
-        auto whole = std::make_unique<WholeWorkbook>(std::move(parsed), sheetName_, bytes.size());
-        for (const ReportRow& row : inPlace_->addedRows())
-            whole->addRow(row);
-        whole_ = std::move(whole);
-        wholeSource_ = bytes;
-        inPlace_.reset();
-    }
-    return whole_.get();
+std::optional<TableRows> ReportDocument::tableRows(const std::u16string& systemId) const {
+    if (!inPlace_ && !whole_)
+        return std::nullopt;
+    const std::shared_ptr<const WorkbookEngine> engine = useWorkbookEngine();
+    if (!engine)
+        return std::nullopt;
+    if (inPlace_)
+        return engine->tableRows(
+            {inPlace_->originalBytes(), systemId, sheetName_, inPlace_->addedRows()});
+    return engine->tableRows({whole_->bytes, whole_->systemId, sheetName_, whole_->addedRows});
 }
 
 } // namespace report

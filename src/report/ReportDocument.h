@@ -1,11 +1,13 @@
 #pragma once
-// A report's workbook as bytes plus the rows added since: kept as the file's own bytes when they
-// are in the serializer's form, or parsed into a DOM otherwise.
+// A report's workbook as bytes plus the rows added since: kept as the file's own bytes, into which
+// saving splices the new rows when the bytes are in the serializer's form, or parsed whole by the
+// workbook engine whenever it is written or read out otherwise. No parsed document is kept
+// between calls, so the engine's module need not stay loaded.
 
 #include "report/InPlaceWorkbook.h"
-#include "report/WholeWorkbook.h"
+#include "report/ReportRow.h"
+#include "report/WorkbookEngine.h"
 
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,25 +17,24 @@ namespace report {
 // How an existing report file is taken in.
 enum class ReportLoading {
     // A file in the serializer's own form (every file this program wrote) is kept as its bytes
-    // and rows are spliced in when saving; any other file is parsed into a DOM. Both give the
-    // same saved bytes.
+    // and rows are spliced in when saving; any other file is parsed whole. Both give the same
+    // saved bytes.
     InPlaceWhenPossible,
-    // Always parsed into a DOM and written out whole.
+    // Always parsed whole and written out whole.
     WholeDocument,
 };
 
 class ReportDocument {
 public:
-    enum class Verdict { Taken, Damaged, TooLarge };
+    // NotRead: the workbook engine could not be loaded, so nothing is known of the bytes; they
+    // are neither damaged nor taken, and must be left as they are.
+    enum class Verdict { Taken, Damaged, TooLarge, NotRead };
 
     // Takes in workbook bytes for the worksheet `sheetName`; `verdict` says whether they were.
     ReportDocument(std::string bytes, const std::u16string& sheetName,
                    const std::u16string& systemId, ReportLoading loading);
     // The built-in template.
     explicit ReportDocument(const std::u16string& sheetName);
-    ReportDocument(ReportDocument&&) noexcept = default;
-    ReportDocument& operator=(ReportDocument&&) noexcept = default;
-    ~ReportDocument();
 
     Verdict verdict() const { return verdict_; }
     const std::string& problem() const { return problem_; }
@@ -45,20 +46,28 @@ public:
     const std::string* sourceBytes() const;
 
     void addRow(const ReportRow& row);
+    // Nothing when the engine cannot be had or cannot write the workbook.
     std::optional<std::string> serialize() const;
 
     // `saved` (what serialize gave) is now on disk: the document goes on from there.
     void commit(std::string saved);
 
-    // Builds the DOM of an in-place document, rows included, when it is first asked for.
-    const WholeWorkbook* whole(const std::u16string& systemId) const;
+    // The texts of the Data elements of every Row of the worksheet's table, rows added included;
+    // nothing when the worksheet has no Table or the engine cannot be had.
+    std::optional<TableRows> tableRows(const std::u16string& systemId) const;
 
 private:
+    // The form that is parsed on every use: its bytes and the rows added since.
+    struct Whole {
+        std::string bytes;
+        std::u16string systemId;
+        bool isTemplate = false;
+        std::vector<ReportRow> addedRows;
+    };
+
     std::u16string sheetName_;
-    mutable std::optional<InPlaceWorkbook> inPlace_;
-    mutable std::unique_ptr<WholeWorkbook> whole_;
-    // What whole_ was built from, so that a save can tell the file unchanged without a parse.
-    mutable std::optional<std::string> wholeSource_;
+    std::optional<InPlaceWorkbook> inPlace_;
+    std::optional<Whole> whole_;
     Verdict verdict_ = Verdict::Taken;
     std::string problem_;
 };

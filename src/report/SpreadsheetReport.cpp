@@ -3,7 +3,6 @@
 #include "report/DamagedFileName.h"
 #include "report/ReportFileLock.h"
 #include "report/ReportText.h"
-#include "report/XercesSession.h"
 
 #include <cerrno>
 
@@ -34,6 +33,10 @@ std::u16string unreadableMessage(const std::string& file) {
            u"сохранить под другим именем.";
 }
 
+std::u16string cannotPrepare(const std::string& file) {
+    return u"Не удалось подготовить отчёт к записи в файл " + inGuillemets(file) + u".";
+}
+
 ReportSaveResult refused(SaveKind kind, std::u16string reason) {
     return {kind, false, std::move(reason)};
 }
@@ -43,7 +46,7 @@ ReportSaveResult refused(SaveKind kind, std::u16string reason) {
 SpreadsheetReport::SpreadsheetReport(const std::u16string& filePathText,
                                      const std::u16string& sheetNameText, ReportLoading loading)
     : path(toUtf8(filePathText)), sheetName_(toReportText(sheetNameText)), loading_(loading),
-      document_((ensureXercesInitialised(), sheetName_)) {
+      document_(sheetName_) {
     openDocument();
 }
 
@@ -111,6 +114,9 @@ void SpreadsheetReport::openDocument() {
         return;
     case ReportDocument::Verdict::TooLarge:
         refuseOwnFile(OpenKind::TooLarge, tooLargeMessage(path));
+        return;
+    case ReportDocument::Verdict::NotRead:
+        refuseOwnFile(OpenKind::KeptUntouched, unreadableMessage(path));
         return;
     case ReportDocument::Verdict::Damaged:
         break;
@@ -202,6 +208,8 @@ ReportSaveResult SpreadsheetReport::saveUnderLock(const std::string& target,
     std::error_code ec;
     const std::string key = fs::weakly_canonical(place.real, ec).string();
     const std::size_t alreadySaved = own ? savedToOwn_ : savedElsewhere_[key];
+    // One load of the engine serves the merge, the writing and the commit.
+    const std::shared_ptr<const WorkbookEngine> engine = useWorkbookEngine();
 
     std::optional<ReportDocument> merged;
     std::optional<std::string> bytes;
@@ -225,6 +233,8 @@ ReportSaveResult SpreadsheetReport::saveUnderLock(const std::string& target,
             merged.emplace(std::move(*disk), sheetName_, fromUtf8(target), loading_);
             if (merged->verdict() == ReportDocument::Verdict::TooLarge)
                 return refused(SaveKind::TooLarge, tooLargeMessage(target));
+            if (merged->verdict() == ReportDocument::Verdict::NotRead)
+                return refused(SaveKind::WriteFailed, cannotPrepare(target));
             if (merged->verdict() == ReportDocument::Verdict::Damaged)
                 return refused(SaveKind::DamagedThere,
                                u"Файл " + inGuillemets(target) +
@@ -237,8 +247,7 @@ ReportSaveResult SpreadsheetReport::saveUnderLock(const std::string& target,
         }
     }
     if (!bytes)
-        return refused(SaveKind::WriteFailed, u"Не удалось подготовить отчёт к записи в файл " +
-                                                  inGuillemets(target) + u".");
+        return refused(SaveKind::WriteFailed, cannotPrepare(target));
     const FileResult written = writeFileAtomically(place.real, *bytes);
     if (!written)
         return refused(SaveKind::WriteFailed, written.reason);
@@ -259,10 +268,7 @@ std::u16string SpreadsheetReport::filePath() const {
 }
 
 std::optional<std::vector<std::vector<std::u16string>>> SpreadsheetReport::tableRows() const {
-    const WholeWorkbook* whole = document_.whole(fromUtf8(path));
-    if (!whole)
-        return std::nullopt;
-    return whole->tableRows();
+    return document_.tableRows(fromUtf8(path));
 }
 
 } // namespace report

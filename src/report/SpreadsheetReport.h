@@ -66,8 +66,8 @@ public:
 
     const ReportOpenOutcome& openOutcome() const { return openOutcome_; }
 
-    // Whether the report is kept as the file's bytes and saving splices the new rows in; false
-    // once the whole document has been built (tableRows builds it).
+    // Whether the report is kept as the file's bytes and saving splices the new rows in (the
+    // file is in the serializer's own form).
     bool appendsInPlace() const { return document_.inPlace(); }
 
     // Appends a two-cell row: the label as a String cell, the value with the given cell type

@@ -22,6 +22,10 @@ for installed in bin/tavrelo share/applications/tavrelo.desktop share/icons/hico
     [ -f "$prefix/$installed" ]
     check "installed: $installed" $?
 done
+# The report's XML module, in the library folder of the installation (lib, or lib/<arch> under /usr).
+module=$(find "$prefix" -path "*/tavrelo/tavrelo-workbook.so" -type f)
+[ -n "$module" ] && [ "$(dirname "$(dirname "$module")")" != "$prefix" ]
+check "installed: the report's module under the library folder (${module#$prefix/})" $?
 [ -d "$prefix/share/tavrelo/Animations" ]
 check "installed: the companion folder share/tavrelo/Animations" $?
 if command -v desktop-file-validate >/dev/null; then

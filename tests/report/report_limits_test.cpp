@@ -3,7 +3,8 @@
 // is accepted is nested no deeper than the common XML readers read.
 
 #include "report/SpreadsheetReport.h"
-#include "report/WorkbookParser.h"
+#include "report/xml/WorkbookParser.h"
+#include "report/xml/XercesSession.h"
 #include "report_test_support.h"
 
 #include <cstring>
@@ -100,6 +101,7 @@ TEST(ReportLimitsTest, AWorkbookNeedingMoreThanTheParseBudgetIsTooLargeWithinBou
 // "too large", never to "damaged", and a budget that suffices gives the whole document.
 TEST(ReportLimitsTest, AParseOutOfItsBudgetAtAnyPointIsTooLargeNeverDamaged) {
     const std::string bytes = foreignWorkbook(300);
+    const report::XercesSession xml;
     bool fitted = false;
     for (std::size_t budget = 1024; budget <= (std::size_t{8} << 20); budget += budget / 3) {
         SCOPED_TRACE(budget);

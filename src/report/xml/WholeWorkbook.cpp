@@ -1,7 +1,7 @@
-#include "report/WholeWorkbook.h"
+#include "report/xml/WholeWorkbook.h"
 
 #include "report/ReportText.h"
-#include "report/WorkbookSerializer.h"
+#include "report/xml/WorkbookSerializer.h"
 
 #include <stdexcept>
 #include <xercesc/dom/DOM.hpp>

@@ -1,8 +1,7 @@
-#include "report/AppendPoint.h"
+#include "report/xml/AppendPointScan.h"
 
-#include "report/InsulatedParser.h"
-#include "report/WorkbookParser.h"
-#include "report/XercesSession.h"
+#include "report/xml/InsulatedParser.h"
+#include "report/xml/WorkbookParser.h"
 
 #include <vector>
 #include <xercesc/framework/MemBufInputSource.hpp>
@@ -322,7 +321,6 @@ std::optional<AppendPoint> findAppendPoint(std::string_view bytes, std::u16strin
                                            const std::u16string& systemId) {
     if (!bytes.starts_with(kSerializerDeclaration))
         return std::nullopt; // not worth starting the parser for
-    ensureXercesInitialised();
     try {
         SerializedFormChecker checker(bytes, sheetName);
         RefusingEntityResolver resolver;

@@ -1,6 +1,5 @@
-#include "report/WorkbookSerializer.h"
+#include "report/xml/WorkbookSerializer.h"
 
-#include "report/XercesSession.h"
 
 #include <memory>
 #include <xercesc/dom/DOM.hpp>
@@ -42,7 +41,6 @@ public:
 } // namespace
 
 std::optional<std::string> serializeNode(const DOMNode& node, std::size_t expectedSize) {
-    ensureXercesInitialised();
     try {
         static constexpr char16_t kLoadSave[] = u"LS";
         auto* factory = static_cast<DOMImplementationLS*>(

@@ -59,7 +59,8 @@ inline constexpr std::size_t kWorkbookParseMemoryBudget = std::size_t{512} << 20
 // No validation, no namespace processing, whitespace kept. External DTDs and entities are never
 // loaded and entity expansion is bounded in number and in size; a document that refers to
 // anything outside itself, is not well-formed, or whose root is not a Workbook element is refused.
-// Building the document may take at most `memoryBudget` bytes (tooLarge beyond that).
+// Building the document may take at most `memoryBudget` bytes (tooLarge beyond that). Called, and
+// the document released, inside a XercesSession.
 ParsedWorkbook parseWorkbook(std::string_view bytes, const std::u16string& systemId,
                              std::size_t memoryBudget = kWorkbookParseMemoryBudget);
 

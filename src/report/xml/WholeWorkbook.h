@@ -1,8 +1,8 @@
 #pragma once
 // A workbook parsed into a DOM, with the worksheet the report writes to.
 
-#include "report/WorkbookNodes.h"
-#include "report/WorkbookParser.h"
+#include "report/xml/WorkbookNodes.h"
+#include "report/xml/WorkbookParser.h"
 
 #include <optional>
 #include <string>

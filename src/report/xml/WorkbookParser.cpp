@@ -1,8 +1,7 @@
-#include "report/WorkbookParser.h"
+#include "report/xml/WorkbookParser.h"
 
-#include "report/BudgetedMemory.h"
-#include "report/InsulatedParser.h"
-#include "report/XercesSession.h"
+#include "report/xml/BudgetedMemory.h"
+#include "report/xml/InsulatedParser.h"
 
 #include <algorithm>
 #include <xercesc/dom/DOM.hpp>
@@ -183,7 +182,6 @@ ParsedWorkbook tooLarge() {
 
 ParsedWorkbook parseWorkbook(std::string_view bytes, const std::u16string& systemId,
                              std::size_t memoryBudget) {
-    ensureXercesInitialised();
     // Declared before the parser: everything the parser and the document take comes from it.
     auto memory = std::make_shared<BudgetedMemory>(memoryBudget);
     try {

@@ -1,4 +1,4 @@
-#include "report/WorkbookNodes.h"
+#include "report/xml/WorkbookNodes.h"
 
 #include <xercesc/dom/DOM.hpp>
 

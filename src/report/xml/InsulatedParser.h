@@ -2,7 +2,7 @@
 // The settings every Xerces parser that reads a workbook file gets, the DOM builder and the
 // in-place scan alike, so that the two can never drift apart on what keeps a hostile file in.
 
-#include "report/WorkbookParser.h"
+#include "report/xml/WorkbookParser.h"
 
 #include <xercesc/sax/ErrorHandler.hpp>
 #include <xercesc/util/SecurityManager.hpp>

@@ -1,4 +1,4 @@
-#include "report/BudgetedMemory.h"
+#include "report/xml/BudgetedMemory.h"
 
 #include <cstddef>
 #include <cstdlib>

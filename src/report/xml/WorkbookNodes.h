@@ -2,6 +2,8 @@
 // The elements the report adds to a workbook. Both ways of saving build them here, so the rows
 // a run adds are the same nodes whether the whole workbook is in memory or only the new part.
 
+#include "report/ReportRow.h"
+
 #include <string>
 #include <xercesc/util/XercesDefs.hpp>
 
@@ -12,14 +14,6 @@ class DOMNode;
 XERCES_CPP_NAMESPACE_END
 
 namespace report {
-
-// One row the report adds; texts already follow the workbook's text rule.
-struct ReportRow {
-    bool empty = false; // an empty Row element; the texts are unused
-    std::u16string label;
-    std::u16string value;
-    std::u16string type; // cell type of the value: "String" or "Number"
-};
 
 // Appends a Worksheet named `sheetName` with its Table and the two Column elements to `parent`,
 // and returns the Table.
