@@ -8,6 +8,7 @@
 
 #include "report/ReportText.h"
 #include "report/SpreadsheetReport.h"
+#include "report/WorkbookEngine.h"
 
 #include <benchmark/benchmark.h>
 #include <filesystem>
@@ -245,6 +246,44 @@ BENCHMARK_CAPTURE(BM_SaveClassReportUnderLock, Unchanged, false)
     ->Repetitions(7)
     ->ReportAggregatesOnly(true);
 BENCHMARK_CAPTURE(BM_SaveClassReportUnderLock, ChangedByAnother, true)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(7)
+    ->ReportAggregatesOnly(true);
+
+// What it costs that the XML module is loaded only while a report is read or written: loading it
+// (with the XML library and everything that library brings) and unloading it again; and a
+// pupil's report opened and its run saved into the class report, the module loaded for the open
+// and again for the save as the program does, or kept loaded all the while as when the library
+// was linked into the program.
+void BM_LoadAndUnloadTheXmlModule(benchmark::State& state) {
+    for (auto _ : state) {
+        const std::shared_ptr<const report::WorkbookEngine> engine = report::useWorkbookEngine();
+        if (!engine)
+            state.SkipWithError("the module did not load");
+    }
+}
+BENCHMARK(BM_LoadAndUnloadTheXmlModule)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(7)
+    ->ReportAggregatesOnly(true);
+
+void BM_OpenAndSaveARun(benchmark::State& state, bool moduleKeptLoaded) {
+    const ClassWorkbook workbook;
+    const std::shared_ptr<const report::WorkbookEngine> kept =
+        moduleKeptLoaded ? report::useWorkbookEngine() : nullptr;
+    for (auto _ : state) {
+        report::SpreadsheetReport report(workbook.path(), ClassWorkbook::pupilName(0));
+        addThreeRows(report);
+        report.addEmptyRow();
+        if (!report.save().ok)
+            state.SkipWithError("save failed");
+    }
+}
+BENCHMARK_CAPTURE(BM_OpenAndSaveARun, ModuleLoadedEachTime, false)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(7)
+    ->ReportAggregatesOnly(true);
+BENCHMARK_CAPTURE(BM_OpenAndSaveARun, ModuleKeptLoaded, true)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(7)
     ->ReportAggregatesOnly(true);
