@@ -6,13 +6,34 @@
 
 namespace platform {
 
+namespace {
+// A display server that is named may refuse a connection for a moment: one still starting (a
+// kiosk session that starts the program at login), or Xvfb right after another client left (the
+// connection's setup then fails with EAGAIN, about one start in twenty when a program starts the
+// moment another ended). Such a display gets this long before the failure stands; with no display
+// named there is nothing to wait for.
+constexpr int kDisplayAttempts = 10;
+constexpr Uint32 kDisplayRetryMs = 100;
+
+bool displayNamed() {
+    for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+        const char* value = SDL_getenv(variable);
+        if (value && *value) return true;
+    }
+    return false;
+}
+} // namespace
+
 bool initVideo(std::string& error) {
     if (SDL_WasInit(SDL_INIT_VIDEO) != 0) return true;
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
-        error = SDL_GetError();
-        return false;
+    const int attempts = displayNamed() ? kDisplayAttempts : 1;
+    for (int attempt = 1;; ++attempt) {
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) == 0) return true;
+        if (attempt == attempts) break;
+        SDL_Delay(kDisplayRetryMs);
     }
-    return true;
+    error = SDL_GetError();
+    return false;
 }
 
 void shutdownVideo() {
