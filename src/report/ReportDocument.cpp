@@ -62,10 +62,13 @@ void ReportDocument::addRow(const ReportRow& row) {
         whole_->addedRows.push_back(row);
 }
 
+std::shared_ptr<const WorkbookEngine> ReportDocument::engineForUse() const {
+    // A document that was not taken has nothing to write or read out.
+    return inPlace_ || whole_ ? useWorkbookEngine() : nullptr;
+}
+
 std::optional<std::string> ReportDocument::serialize() const {
-    if (!inPlace_ && !whole_)
-        return std::nullopt;
-    const std::shared_ptr<const WorkbookEngine> engine = useWorkbookEngine();
+    const std::shared_ptr<const WorkbookEngine> engine = engineForUse();
     if (!engine)
         return std::nullopt;
     if (inPlace_)
@@ -90,9 +93,7 @@ void ReportDocument::commit(std::string saved) {
 }
 
 std::optional<TableRows> ReportDocument::tableRows(const std::u16string& systemId) const {
-    if (!inPlace_ && !whole_)
-        return std::nullopt;
-    const std::shared_ptr<const WorkbookEngine> engine = useWorkbookEngine();
+    const std::shared_ptr<const WorkbookEngine> engine = engineForUse();
     if (!engine)
         return std::nullopt;
     if (inPlace_)

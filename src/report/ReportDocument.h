@@ -8,6 +8,7 @@
 #include "report/ReportRow.h"
 #include "report/WorkbookEngine.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -64,6 +65,9 @@ private:
         bool isTemplate = false;
         std::vector<ReportRow> addedRows;
     };
+
+    // The engine, for a document that was taken; null otherwise or when it cannot be loaded.
+    std::shared_ptr<const WorkbookEngine> engineForUse() const;
 
     std::u16string sheetName_;
     std::optional<InPlaceWorkbook> inPlace_;

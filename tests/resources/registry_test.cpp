@@ -190,6 +190,17 @@ public:
         const TextureEntry* e = mutableEntry(handle);
         return e && e->undecodedPicture.empty();
     }
+    // The screen's pixels with the texture drawn over the whole of it on black.
+    std::vector<std::uint32_t> drawnFullScreen(TextureHandle h) {
+        clear(0xFF000000);
+        beginScene();
+        drawTexture(h, RECT{0, 0, SCREEN_WIDTH, SCREEN_HEIGHT}, nullptr, 0xFFFFFFFF, 0.0f);
+        endScene();
+        std::vector<std::uint32_t> pixels;
+        EXPECT_TRUE(readPixels(RECT{0, 0, SCREEN_WIDTH, SCREEN_HEIGHT}, pixels));
+        present();
+        return pixels;
+    }
     // Registers a file image the way the skin set does: named, decoded on its first read, and
     // decoded again from the same bytes whenever it has been given back.
     TextureHandle skinPicture(const std::wstring& name, const Bytes& bytes) {
@@ -271,16 +282,7 @@ TEST_F(RegistryTest, ALargeSkinPictureNoScreenHoldsGivesItsTexelsBack) {
     DeferredSkinRegistry registry;
     registry.attachBackend(platform::createSdlRenderBackend(*window_));
     registry.registerSkinSet();
-    auto drawn = [&](TextureHandle h) {
-        registry.clear(0xFF000000);
-        registry.beginScene();
-        registry.drawTexture(h, RECT{0, 0, SCREEN_WIDTH, SCREEN_HEIGHT}, nullptr, 0xFFFFFFFF, 0.0f);
-        registry.endScene();
-        std::vector<std::uint32_t> pixels;
-        EXPECT_TRUE(registry.readPixels(RECT{0, 0, SCREEN_WIDTH, SCREEN_HEIGHT}, pixels));
-        registry.present();
-        return pixels;
-    };
+    auto drawn = [&](TextureHandle h) { return registry.drawnFullScreen(h); };
 
     const TextureHandle background = registry.getTexture(L"DefaultBackGround");
     const TextureHandle button = registry.getTexture(L"CloseButton");
@@ -335,16 +337,7 @@ TEST_F(RegistryTest, ALargeOpaquePictureKeepsNoTexelCopyAndIsDecodedAgainWhenIts
     manager.reset();
     DeferredSkinRegistry registry;
     registry.attachBackend(platform::createSdlRenderBackend(*window_));
-    auto drawn = [&](TextureHandle h) {
-        registry.clear(0xFF000000);
-        registry.beginScene();
-        registry.drawTexture(h, RECT{0, 0, SCREEN_WIDTH, SCREEN_HEIGHT}, nullptr, 0xFFFFFFFF, 0.0f);
-        registry.endScene();
-        std::vector<std::uint32_t> pixels;
-        EXPECT_TRUE(registry.readPixels(RECT{0, 0, SCREEN_WIDTH, SCREEN_HEIGHT}, pixels));
-        registry.present();
-        return pixels;
-    };
+    auto drawn = [&](TextureHandle h) { return registry.drawnFullScreen(h); };
     std::vector<Bytes> rgbaRows(600, Bytes(800 * 4, 0x90));
     rgbaRows[300][400 * 4 + 3] = 0; // one transparent texel
     const Bytes withHole = pictures::makePng({800, 600, PNG_COLOR_TYPE_RGBA, 8}, rgbaRows);
